@@ -1,0 +1,248 @@
+// The cabinet extractor against Wine's real cabinet.dll.
+#include <gtest/gtest.h>
+
+#include "cabinet/cabinet.h"
+#include "cabinet/cabinet_pack.h"
+#include "tests/support/cab_writer.h"
+#include "tests/support/win_files.h"
+
+namespace {
+
+class Cabinet : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CabinetSetBuild(CABINET_BUILD_CLIENT);
+        dest = scratch / "dest\\";
+        ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
+    }
+    void TearDown() override { CabinetSetBuild(CABINET_BUILD_CLIENT); }
+
+    std::string MakeCabinet(const std::vector<CabEntry>& entries, const char* name = "pkg.tvd")
+    {
+        const std::string path = scratch / name;
+        EXPECT_TRUE(WriteBytes(path, BuildStoredCabinet(entries)));
+        return path;
+    }
+
+    std::string Read(const std::string& path)
+    {
+        std::string bytes;
+        EXPECT_TRUE(ReadBytes(path, &bytes)) << path;
+        return bytes;
+    }
+
+    ScratchDir scratch;
+    std::string dest;
+};
+
+std::string Pattern(size_t size, unsigned seed)
+{
+    std::string s(size, '\0');
+    unsigned x = seed;
+    for (size_t i = 0; i < size; ++i) {
+        x = x * 1103515245u + 12345u;
+        s[i] = static_cast<char>(i % 3 ? (x >> 16) : 'a' + i % 26);
+    }
+    return s;
+}
+
+TEST_F(Cabinet, MszipCabinetMadeByFci)
+{
+    const std::string a = Pattern(70000, 1), b = "hello";
+    ASSERT_TRUE(WriteBytes(scratch / "a.bmp", a));
+    ASSERT_TRUE(WriteBytes(scratch / "b.txt", b));
+    const std::string srcA = scratch / "a.bmp", srcB = scratch / "b.txt";
+    const char* files[] = {srcA.c_str(), srcB.c_str()};
+    char reason[256];
+    const std::string cab = scratch / "skin.tvd";
+    ASSERT_TRUE(PackCabinet(cab.c_str(), files, 2, CABINET_MSZIP, reason, sizeof reason))
+        << reason;
+
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"a.bmp", "b.txt"}), ListTree(dest));
+    EXPECT_EQ(a, Read(dest + "a.bmp"));
+    EXPECT_EQ(b, Read(dest + "b.txt"));
+}
+
+TEST_F(Cabinet, PlainCabinetsBothMadeByFciAndByHand)
+{
+    const std::string data = Pattern(40000, 2);  // spans two data blocks
+    ASSERT_TRUE(WriteBytes(scratch / "big.dat", data));
+    const std::string src = scratch / "big.dat";
+    const char* files[] = {src.c_str()};
+    char reason[256];
+    const std::string cab = scratch / "plain.tvd";
+    ASSERT_TRUE(PackCabinet(cab.c_str(), files, 1, CABINET_STORE, reason, sizeof reason));
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ(data, Read(dest + "big.dat"));
+
+    const std::string hand = MakeCabinet({{"x.txt", "xx"}, {"empty.txt", ""}, {"y.txt", data}});
+    EXPECT_TRUE(ExtractCabinet(hand.c_str(), dest.c_str()));
+    EXPECT_EQ("xx", Read(dest + "x.txt"));
+    EXPECT_EQ("", Read(dest + "empty.txt"));
+    EXPECT_EQ(data, Read(dest + "y.txt"));
+}
+
+TEST_F(Cabinet, FolderPartNeedsAnExistingFolder)
+{
+    const std::string cab = MakeCabinet({{"top.txt", "1"}, {"sub\\inner.txt", "2"}});
+    EXPECT_FALSE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    // What was written before the failing file stays.
+    EXPECT_EQ((std::vector<std::string>{"top.txt"}), ListTree(dest));
+
+    ASSERT_TRUE(CreateDirectoryA((dest + "sub").c_str(), nullptr));
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ("2", Read(dest + "sub\\inner.txt"));
+}
+
+TEST_F(Cabinet, StoredDateTimeAndAttributesAreCarried)
+{
+    CabEntry entry{"ro.txt", "read only"};
+    entry.date = (45 << 9) | (3 << 5) | 14;  // 2025-03-14
+    entry.time = (9 << 11) | (26 << 5) | 26;  // 09:26:52
+    entry.attribs = 0x01 | 0x20 | 0x40 | 0x80;  // read-only, archive, exec, UTF name
+    CabEntry plain{"plain.txt", "p"};
+    plain.attribs = 0;
+    const std::string cab = MakeCabinet({entry, plain});
+    ASSERT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+
+    const DWORD attributes = GetFileAttributesA((dest + "ro.txt").c_str());
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(GetFileAttributesA((dest + "plain.txt").c_str()) & FILE_ATTRIBUTE_READONLY);
+
+    HANDLE file = CreateFileA((dest + "ro.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, file);
+    FILETIME created, written, local;
+    ASSERT_TRUE(GetFileTime(file, &created, nullptr, &written));
+    CloseHandle(file);
+    WORD date = 0, time = 0;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&written, &local));
+    ASSERT_TRUE(FileTimeToDosDateTime(&local, &date, &time));
+    EXPECT_EQ(entry.date, date);
+    EXPECT_EQ(entry.time, time);
+}
+
+TEST_F(Cabinet, ExistingTargetIsReplaced)
+{
+    ASSERT_TRUE(WriteBytes(dest + "a.txt", "old contents"));
+    const std::string cab = MakeCabinet({{"a.txt", "new"}});
+    for (CabinetBuild build : {CABINET_BUILD_CLIENT, CABINET_BUILD_CONTROL, CABINET_BUILD_BROWSER}) {
+        CabinetSetBuild(build);
+        EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str())) << build;
+        EXPECT_EQ("new", Read(dest + "a.txt"));
+    }
+}
+
+TEST_F(Cabinet, ReadOnlyTargetIsReplacedOnlyByTheClient)
+{
+    const std::string cab = MakeCabinet({{"a.txt", "new"}});
+    const std::string target = dest + "a.txt";
+    for (CabinetBuild build : {CABINET_BUILD_CONTROL, CABINET_BUILD_BROWSER,
+                               CABINET_BUILD_MANAGER, CABINET_BUILD_CONVERTER}) {
+        SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_TRUE(WriteBytes(target, "old"));
+        ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
+        CabinetSetBuild(build);
+        const BOOL ok = build == CABINET_BUILD_MANAGER || build == CABINET_BUILD_CONVERTER
+                            ? ExtractCabinetFile(cab.c_str(), dest.c_str(), "A.TXT")
+                            : ExtractCabinet(cab.c_str(), dest.c_str());
+        EXPECT_FALSE(ok) << build;
+        EXPECT_EQ("old", Read(target)) << build;
+    }
+    CabinetSetBuild(CABINET_BUILD_CLIENT);
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ("new", Read(target));
+}
+
+TEST_F(Cabinet, SelectiveExtraction)
+{
+    const std::string cab = MakeCabinet({{"one.bmp", "1"}, {"two.bmp", "2"}});
+    CabinetSetBuild(CABINET_BUILD_CONVERTER);
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "TWO.BMP"));
+    EXPECT_EQ((std::vector<std::string>{"two.bmp"}), ListTree(dest));
+
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "missing.bmp"));
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), ""));
+    EXPECT_EQ((std::vector<std::string>{"two.bmp"}), ListTree(dest));
+
+    CabinetSetBuild(CABINET_BUILD_MANAGER);
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), ""));
+    EXPECT_EQ((std::vector<std::string>{"one.bmp", "two.bmp"}), ListTree(dest));
+}
+
+TEST_F(Cabinet, NotACabinetTruncatedOrMissing)
+{
+    const std::string text = scratch / "text.tvd";
+    ASSERT_TRUE(WriteBytes(text, std::string(5000, 'x')));
+    EXPECT_FALSE(ExtractCabinet(text.c_str(), dest.c_str()));
+    EXPECT_FALSE(ExtractCabinet((scratch / "absent.tvd").c_str(), dest.c_str()));
+
+    std::vector<uint8_t> bytes = BuildStoredCabinet({{"a.txt", Pattern(20000, 3)}});
+    const std::vector<uint8_t> header(bytes.begin(), bytes.begin() + 30);
+    ASSERT_TRUE(WriteBytes(scratch / "header.tvd", header));
+    EXPECT_FALSE(ExtractCabinet((scratch / "header.tvd").c_str(), dest.c_str()));
+    EXPECT_TRUE(ListTree(dest).empty());
+    bytes.resize(bytes.size() - 5000);
+    ASSERT_TRUE(WriteBytes(scratch / "cut.tvd", bytes));
+    EXPECT_FALSE(ExtractCabinet((scratch / "cut.tvd").c_str(), dest.c_str()));
+}
+
+TEST_F(Cabinet, HostileStoredNamesWriteNothingOutside)
+{
+    ASSERT_TRUE(CreateDirectoryA((dest + "sub").c_str(), nullptr));
+    const char* hostile[] = {"..\\evil.txt", "../evil.txt", "sub\\..\\..\\evil.txt",
+                             "\\evil.txt", "/evil.txt", "C:\\evil.txt", "C:evil.txt",
+                             "Z:\\tmp\\tavik-evil.txt", "..", "sub\\..\\..\\..\\evil.txt"};
+    for (const char* name : hostile) {
+        const std::string cab = MakeCabinet({{"good.txt", "g"}, {name, "evil"}});
+        EXPECT_FALSE(ExtractCabinet(cab.c_str(), dest.c_str())) << name;
+        // Only the cabinet beside the destination, and the good file inside it.
+        EXPECT_EQ((std::vector<std::string>{"dest\\good.txt", "pkg.tvd"}), ListTree(scratch.path()))
+            << name;
+        DeleteFileA((dest + "good.txt").c_str());
+    }
+    EXPECT_FALSE(FileExists("C:\\evil.txt"));
+    EXPECT_FALSE(FileExists("Z:\\tmp\\tavik-evil.txt"));
+}
+
+TEST_F(Cabinet, PathsThatDoNotFitFailCleanly)
+{
+    const std::string cab = MakeCabinet({{"abcdefghij.txt", "x"}});
+    const std::string tooLong = dest + std::string(300, 'd') + "\\";
+    EXPECT_FALSE(ExtractCabinet(cab.c_str(), tooLong.c_str()));
+    const std::string longCab = scratch.path() + std::string(260, 'c') + ".tvd";
+    EXPECT_FALSE(ExtractCabinet(longCab.c_str(), dest.c_str()));
+
+    // A destination that fits, but target = destination + name does not.
+    std::string deep = dest;
+    while (deep.size() < 256 - 14 - 1)
+        deep += deep.size() + 1 < 256 - 14 - 1 ? 'x' : '\\';
+    ASSERT_EQ(241u, deep.size());
+    ASSERT_TRUE(CreateDirectoryA(deep.c_str(), nullptr)) << deep;
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), deep.c_str()));  // 255 characters: fits
+    const std::string deeper = deep.substr(0, deep.size() - 1) + "y\\";
+    ASSERT_TRUE(CreateDirectoryA(deeper.c_str(), nullptr));
+    EXPECT_FALSE(ExtractCabinet(cab.c_str(), deeper.c_str()));  // 256: refused
+    EXPECT_TRUE(ListTree(deeper).empty());
+}
+
+TEST_F(Cabinet, RelativeCabinetPathAndUnterminatedDestination)
+{
+    const std::string cab = MakeCabinet({{"a.txt", "A"}});
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(sizeof previous, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path().c_str()));
+    const BOOL ok = ExtractCabinet("pkg.tvd", dest.c_str());
+    SetCurrentDirectoryA(previous);
+    EXPECT_TRUE(ok);
+    EXPECT_EQ("A", Read(dest + "a.txt"));
+
+    // "dest" without its backslash: the target is "desta.txt" beside it.
+    const std::string unterminated = dest.substr(0, dest.size() - 1);
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), unterminated.c_str()));
+    EXPECT_EQ("A", Read(scratch / "desta.txt"));
+}
+
+}  // namespace
