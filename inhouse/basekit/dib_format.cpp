@@ -1,0 +1,128 @@
+#include "dib_format.h"
+
+namespace {
+
+uint16_t U16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint32_t U32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
+           static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
+}
+
+const uint32_t kFileHeader = 14;
+
+}  // namespace
+
+DibError ParseDib(const uint8_t* data, size_t size, DibLayout* out)
+{
+    DibLayout l;
+    if (size < kFileHeader + 4 || data[0] != 'B' || data[1] != 'M')
+        return DIB_NOT_BMP;
+    const uint32_t pixelOffset = U32(data + 10);
+    l.headerSize = U32(data + kFileHeader);
+    const uint8_t* h = data + kFileHeader;
+    const uint32_t known[] = {12, 40, 52, 56, 64, 108, 124};
+    bool isKnown = false;
+    for (uint32_t k : known)
+        isKnown |= l.headerSize == k;
+    if (!isKnown || size < kFileHeader + l.headerSize)
+        return DIB_BAD_HEADER;
+
+    int64_t width, height;
+    uint16_t planes;
+    uint32_t colorsUsed = 0;
+    if (l.headerSize == 12) {
+        l.coreHeader = true;
+        width = U16(h + 4);
+        height = U16(h + 6);
+        planes = U16(h + 8);
+        l.bitCount = U16(h + 10);
+    } else {
+        width = static_cast<int32_t>(U32(h + 4));
+        height = static_cast<int32_t>(U32(h + 8));
+        planes = U16(h + 12);
+        l.bitCount = U16(h + 14);
+        l.compression = U32(h + 16);
+        colorsUsed = U32(h + 32);
+    }
+    if (planes != 1)
+        return DIB_BAD_HEADER;
+    if (height < 0) {
+        l.topDown = true;
+        height = -height;
+    }
+    if (width <= 0 || height <= 0 || width > DIB_MAX_SIDE || height > DIB_MAX_SIDE)
+        return DIB_BAD_SIZE;
+    l.width = static_cast<int32_t>(width);
+    l.height = static_cast<int32_t>(height);
+
+    const uint16_t b = l.bitCount;
+    if (b != 1 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
+        return DIB_UNSUPPORTED;
+    uint32_t masksSize = 0;
+    if (l.compression == 3) {
+        if (b != 16 && b != 32)
+            return DIB_UNSUPPORTED;
+        if (l.headerSize == 40) {
+            masksSize = 12;
+            if (size < kFileHeader + 40 + 12)
+                return DIB_BAD_HEADER;
+        }
+        const uint8_t* m = h + 40;
+        for (int i = 0; i < 3; ++i)
+            l.masks[i] = U32(m + 4 * i);
+    } else if (l.compression != 0) {
+        return DIB_UNSUPPORTED;
+    }
+
+    const uint32_t entrySize = l.coreHeader ? 3 : 4;
+    l.colorOffset = kFileHeader + l.headerSize + masksSize;
+    uint32_t tableEntries = 0;
+    if (b <= 8) {
+        const uint32_t most = 1u << b;
+        if (colorsUsed > most)
+            return DIB_BAD_COLORS;
+        l.colorCount = colorsUsed ? colorsUsed : most;
+        tableEntries = l.colorCount;
+    } else if (colorsUsed > 256) {
+        return DIB_BAD_COLORS;
+    } else {
+        tableEntries = colorsUsed;  // an optional table, skipped
+    }
+    const uint64_t tableEnd = static_cast<uint64_t>(l.colorOffset) + uint64_t{tableEntries} * entrySize;
+    if (pixelOffset < tableEnd || pixelOffset > size)
+        return DIB_BAD_OFFSET;
+    l.pixelOffset = pixelOffset;
+
+    const uint64_t stride = (static_cast<uint64_t>(l.width) * b + 31) / 32 * 4;
+    const uint64_t image = stride * static_cast<uint64_t>(l.height);
+    if (image > kDibMaxImageBytes)
+        return DIB_BAD_SIZE;
+    if (pixelOffset + image > size)
+        return DIB_TRUNCATED;
+    l.stride = static_cast<uint32_t>(stride);
+    l.imageSize = static_cast<uint32_t>(image);
+    *out = l;
+    return DIB_OK;
+}
+
+uint32_t DibColor(const uint8_t* data, const DibLayout& l, uint32_t index)
+{
+    const uint8_t* e = data + l.colorOffset + index * (l.coreHeader ? 3u : 4u);
+    return static_cast<uint32_t>(e[2]) << 16 | static_cast<uint32_t>(e[1]) << 8 | e[0];
+}
+
+const char* DibErrorText(DibError error)
+{
+    switch (error) {
+    case DIB_OK: return "ok";
+    case DIB_NOT_BMP: return "not a BMP file";
+    case DIB_BAD_HEADER: return "bad bitmap header";
+    case DIB_BAD_SIZE: return "bad picture size";
+    case DIB_UNSUPPORTED: return "unsupported bit count or compression";
+    case DIB_BAD_COLORS: return "bad colour count";
+    case DIB_BAD_OFFSET: return "bad pixel offset";
+    case DIB_TRUNCATED: return "truncated pixels";
+    }
+    return "unknown";
+}

@@ -1,0 +1,42 @@
+// Validation of BMP files (no Windows header): every size and offset of the
+// headers is checked against the file's length before anything is used.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+enum DibError {
+    DIB_OK,
+    DIB_NOT_BMP,        // no "BM" signature, or shorter than a file header
+    DIB_BAD_HEADER,     // unknown or truncated info header, bad planes
+    DIB_BAD_SIZE,       // width or height zero, negative or too large
+    DIB_UNSUPPORTED,    // bit count or compression we do not load
+    DIB_BAD_COLORS,     // colour count larger than the bit count allows
+    DIB_BAD_OFFSET,     // pixel offset inside the headers or past the end
+    DIB_TRUNCATED,      // fewer pixel bytes than the picture needs
+};
+
+struct DibLayout {
+    int32_t width = 0;
+    int32_t height = 0;         // always positive
+    bool topDown = false;       // first row in the file is the top row
+    uint16_t bitCount = 0;      // 1, 4, 8, 16, 24 or 32
+    uint32_t compression = 0;   // 0 (plain) or 3 (bit fields, 16 and 32 bits)
+    bool coreHeader = false;    // 12-byte OS/2 header, 3-byte colour entries
+    uint32_t headerSize = 0;    // size of the info header
+    uint32_t masks[3] = {0, 0, 0};  // bit-field masks when compression is 3
+    uint32_t colorCount = 0;    // colour table entries used (bit counts 1..8)
+    uint32_t colorOffset = 0;   // file offset of the colour table
+    uint32_t pixelOffset = 0;   // file offset of the pixels
+    uint32_t stride = 0;        // bytes per row, a multiple of 4
+    uint32_t imageSize = 0;     // stride * height
+};
+
+// Largest width or height accepted, and largest pixel array in bytes.
+enum { DIB_MAX_SIDE = 32768 };
+const uint32_t kDibMaxImageBytes = 256u * 1024u * 1024u;
+
+DibError ParseDib(const uint8_t* data, size_t size, DibLayout* layout);
+const char* DibErrorText(DibError error);
+
+// The colour table entry `index` as 0x00RRGGBB.
+uint32_t DibColor(const uint8_t* data, const DibLayout& layout, uint32_t index);

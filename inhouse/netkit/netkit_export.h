@@ -1,0 +1,6 @@
+#pragma once
+#if defined(NETKIT_BUILD)
+#define NETKIT_API __declspec(dllexport)
+#else
+#define NETKIT_API __declspec(dllimport)
+#endif
