@@ -8,7 +8,7 @@ Paths (NAME is any file name; it only shapes the body):
   /slow/N/NAME                200, N bytes, 1 KiB every 100 ms
   /truncated/N/NAME           Content-Length N, then N/2 bytes and a closed connection
   /redirect/PATH              302 to /PATH
-  /auth/USER/PASS/NAME        401 (Basic) unless the request carries USER:PASS
+  /auth/USER/PASS/NAME        401 (Basic, realm tavik-NAME) unless the request carries USER:PASS
   /empty                      200, no body
   /__requests                 JSON list of the requests seen (newest last)
   /__reset                    forgets them
@@ -122,8 +122,9 @@ class Handler(BaseHTTPRequestHandler):
             want = "Basic " + base64.b64encode(f"{parts[1]}:{parts[2]}".encode()).decode()
             if self.headers.get("Authorization") == want:
                 return self.send_body(200, b"secret page for " + parts[1].encode(), "text/html")
+            # One realm per resource: WinINet remembers credentials per realm.
             return self.send_body(401, b"<html>401</html>", "text/html",
-                                  [("WWW-Authenticate", 'Basic realm="tavik"')])
+                                  [("WWW-Authenticate", 'Basic realm="tavik-%s"' % parts[-1])])
         if kind == "empty":
             return self.send_body(200, b"", "text/html")
         return self.send_body(404, b"<html>not found</html>", "text/html")
