@@ -1,0 +1,395 @@
+#include "frame_geometry.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// The eight neighbours clockwise from west.
+const int kDx[8] = {-1, -1, 0, 1, 1, 1, 0, -1};
+const int kDy[8] = {0, -1, -1, -1, 0, 1, 1, 1};
+
+int StepCode(const Point& a, const Point& b) { return (b.y - a.y) * 10 + (b.x - a.x) + 11; }
+
+}  // namespace
+
+std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride)
+{
+    if (pixels == nullptr || width <= 0 || height <= 0)
+        return {};
+    const uint32_t clear = pixels[0];
+    auto shape = [&](int x, int y) {
+        return x >= 0 && y >= 0 && x < width && y < height &&
+               pixels[static_cast<size_t>(y) * stride + x] != clear;
+    };
+    Point start;
+    bool found = false;
+    for (int y = 0; y < height && !found; ++y) {
+        const uint32_t* row = pixels + static_cast<size_t>(y) * stride;
+        for (int x = 0; x < width; ++x) {
+            if (row[x] != clear) {
+                start = {x, y};
+                found = true;
+                break;
+            }
+        }
+    }
+    if (!found)
+        return {};
+
+    const uint64_t limit = std::min<uint64_t>(8ull * width * height + 8, 4000000ull);
+    std::vector<Point> walk{start};
+    Point current = start;
+    int s = 0;
+    for (uint64_t steps = 0;; ++steps) {
+        if (steps > limit)
+            return {};  // the walk does not close: keep the rectangle
+        bool moved = false;
+        for (int k = 0; k < 8; ++k) {
+            const int d = (s + k) & 7;
+            if (shape(current.x + kDx[d], current.y + kDy[d])) {
+                current = {current.x + kDx[d], current.y + kDy[d]};
+                walk.push_back(current);
+                s = (d + 5) & 7;
+                moved = true;
+                break;
+            }
+        }
+        if (!moved || current == start)
+            break;
+    }
+
+    // Keep the points where the walk turns.
+    const size_t n = walk.size();
+    std::vector<Point> kept{walk[0]};
+    if (n >= 2) {
+        kept.push_back(walk[1]);
+        int previous = StepCode(walk[0], walk[1]);
+        for (size_t i = 1; i + 2 < n; ++i) {
+            const int code = StepCode(walk[i], walk[i + 1]);
+            if (code != previous)
+                kept.push_back(walk[i]);
+            previous = code;
+        }
+    }
+    if (n >= 3)
+        kept.push_back(walk[n - 2]);
+    for (Point& p : kept) {
+        ++p.x;
+        ++p.y;
+    }
+    return kept;
+}
+
+bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points)
+{
+    auto u32 = [&](size_t at) {
+        return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
+               static_cast<uint32_t>(data[at + 2]) << 16 | static_cast<uint32_t>(data[at + 3]) << 24;
+    };
+    if (data == nullptr || size < 4)
+        return false;
+    const uint32_t count = u32(0);
+    if (count == 0 || count > (size - 4) / 8)
+        return false;  // the count is not trusted beyond what the file holds
+    std::vector<Point> out(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        out[i].x = static_cast<int32_t>(u32(4 + 8 * size_t{i})) + 1;
+        out[i].y = static_cast<int32_t>(u32(8 + 8 * size_t{i})) + 1;
+    }
+    points->swap(out);
+    return true;
+}
+
+bool UsableBand(const Band& band, int size0)
+{
+    return band.present() && band.start >= 0 && band.end > band.start && band.end <= size0;
+}
+
+std::vector<Segment> BandPlan(int size0, int size, const Band& band)
+{
+    if (size < size0 || !UsableBand(band, size0))
+        return {{0, 0, size0}};
+    const int grow = size - size0;
+    const int width = band.end - band.start;
+    std::vector<Segment> plan{{0, 0, band.end}};
+    int at = band.end;
+    const int whole = band.end + grow - grow % width;
+    for (; at < whole; at += width)
+        plan.push_back({at, band.start, width});
+    if (grow % width) {
+        plan.push_back({at, band.start, grow % width});
+        at += grow % width;
+    }
+    if (size0 > band.end)
+        plan.push_back({at, band.end, size0 - band.end});
+    return plan;
+}
+
+bool IsStretched(int width0, int height0, int width, int height, const Band& h, const Band& v)
+{
+    if (!UsableBand(h, width0) || !UsableBand(v, height0))
+        return false;
+    return !(width < width0 && height < height0);
+}
+
+void ComposeStretched(const uint32_t* source, int width0, int height0, int sourceStride,
+                      uint32_t* target, int width, int height, int targetStride, const Band& h,
+                      const Band& v)
+{
+    const std::vector<Segment> columns = BandPlan(width0, width, h);
+    const std::vector<Segment> rows = BandPlan(height0, height, v);
+    for (const Segment& band : rows) {
+        for (int r = 0; r < band.length; ++r) {
+            const int y = band.target + r;
+            if (y >= height)
+                break;
+            const uint32_t* from = source + static_cast<size_t>(band.source + r) * sourceStride;
+            uint32_t* to = target + static_cast<size_t>(y) * targetStride;
+            for (const Segment& c : columns) {
+                if (c.target >= width)
+                    break;
+                const int length = std::min(c.length, width - c.target);
+                std::memcpy(to + c.target, from + c.source, sizeof(uint32_t) * length);
+            }
+        }
+    }
+}
+
+int ClassifyEdge(int x, int y, const Box& f)
+{
+    if (x < f.left) {
+        if (y < f.top)
+            return kHitTopLeft;
+        if (y < f.bottom)
+            return kHitLeft;
+        if (y == f.bottom)
+            return kHitClient;
+        return kHitBottomLeft;
+    }
+    if (x < f.right) {
+        if (y < f.top)
+            return kHitTop;
+        if (y <= f.bottom)
+            return kHitClient;
+        return kHitBottom;
+    }
+    if (x == f.right)
+        return kHitClient;
+    if (y < f.top)
+        return kHitTopRight;
+    if (y < f.bottom)
+        return kHitRight;
+    if (y == f.bottom)
+        return kHitClient;
+    return kHitBottomRight;
+}
+
+Box SizingFrame(const Box& cursorArea, int dW, int dH)
+{
+    return {cursorArea.left, cursorArea.top, cursorArea.right + dW, cursorArea.bottom + dH};
+}
+
+Box ProposeFrame(const Box& current, int hit, int dx, int dy, int width0, int height0,
+                 int workWidth, int workHeight)
+{
+    Box r = current;
+    const bool left = hit == kHitLeft || hit == kHitTopLeft || hit == kHitBottomLeft;
+    const bool right = hit == kHitRight || hit == kHitTopRight || hit == kHitBottomRight;
+    const bool top = hit == kHitTop || hit == kHitTopLeft || hit == kHitTopRight;
+    const bool bottom = hit == kHitBottom || hit == kHitBottomLeft || hit == kHitBottomRight;
+    if (left)
+        r.left += dx;
+    if (right)
+        r.right += dx;
+    if (top)
+        r.top += dy;
+    if (bottom)
+        r.bottom += dy;
+    const int maxWidth = std::max(workWidth, width0);
+    const int maxHeight = std::max(workHeight, height0);
+    const int width = std::clamp(r.width(), width0, maxWidth);
+    const int height = std::clamp(r.height(), height0, maxHeight);
+    if (width != r.width()) {
+        if (left)
+            r.left = r.right - width;
+        else
+            r.right = r.left + width;
+    }
+    if (height != r.height()) {
+        if (top)
+            r.top = r.bottom - height;
+        else
+            r.bottom = r.top + height;
+    }
+    return r;
+}
+
+Box PullInside(const Box& r, const Box& work)
+{
+    const int w = r.width(), h = r.height();
+    Box out = r;
+    if (out.left < work.left)
+        out.left = work.left;
+    if (out.top < work.top)
+        out.top = work.top;
+    out.right = out.left + w;
+    out.bottom = out.top + h;
+    if (out.right > work.right)
+        out.left = work.right - w;
+    if (out.bottom > work.bottom)
+        out.top = work.bottom - h;
+    out.right = out.left + w;
+    out.bottom = out.top + h;
+    return out;
+}
+
+Box CenterPlacement(int width, int height, const Box& center, const Box& work)
+{
+    const int x = (center.left + center.right) / 2 - width / 2;
+    const int y = (center.top + center.bottom) / 2 - height / 2;
+    return PullInside({x, y, x + width, y + height}, work);
+}
+
+Box AlignPlacement(const Box& skinRect, int align, const Box& work)
+{
+    Box r = PullInside(skinRect, work);
+    const int w = r.width(), h = r.height();
+    if (align == 1 || align == 6 || align == 3)
+        r.left = work.right - w + r.right - 1024;
+    if (align == 2 || align == 7 || align == 3)
+        r.top = work.bottom - h + r.bottom - 768;
+    r.right = r.left + w;
+    r.bottom = r.top + h;
+    return r;
+}
+
+bool DockPlacement(int align, const Box& target, const Box& lastTarget, int offsetX,
+                   int offsetY, int width, int height, const Box& work, Box* frame)
+{
+    if (target == lastTarget)
+        return false;
+    if ((target.left > work.right && target.top > work.bottom) ||
+        (target.right < work.left && target.bottom < work.top))
+        return false;
+    int x, y;
+    switch (align) {
+    case 8:
+        x = target.left + offsetX;
+        y = target.top - offsetY - height;
+        break;
+    case 9:
+        x = target.left - offsetX - width;
+        y = target.top + offsetY;
+        break;
+    case 10:
+        x = target.left + offsetX;
+        y = target.bottom + offsetY;
+        break;
+    case 11:
+        x = target.right + offsetX;
+        y = target.top + offsetY;
+        break;
+    default:
+        return false;
+    }
+    *frame = PullInside({x, y, x + width, y + height}, work);
+    return true;
+}
+
+Box LayoutControl(const Box& r, int dW, int dH, const Band& h, const Band& v)
+{
+    const int x = r.right >= h.end ? r.left + dW : r.left;
+    const int y = r.bottom >= v.end ? r.top + dH : r.top;
+    return {x, y, x + r.width(), y + r.height()};
+}
+
+namespace {
+void Horizontal(Box& out, const Box& r, int dW, const Band& h)
+{
+    if (r.left >= h.end) {
+        out.left += dW;
+        out.right += dW;
+    } else if (r.right >= h.start) {
+        out.right += dW;
+    }
+}
+}  // namespace
+
+Box LayoutAddressBox(const Box& r, int dW, int dH, const Band& h, const Band& v)
+{
+    Box out = r;
+    Horizontal(out, r, dW, h);
+    if (r.top >= v.end || r.bottom >= v.start) {
+        out.top += dH;
+        out.bottom += dH;
+    }
+    return out;
+}
+
+Box LayoutWebArea(const Box& r, int dW, int dH, const Band& h, const Band& v)
+{
+    Box out = r;
+    Horizontal(out, r, dW, h);
+    if (r.top >= v.end) {
+        out.top += dH;
+        out.bottom += dH;
+    } else if (r.bottom >= v.start) {
+        out.bottom += dH;
+    }
+    return out;
+}
+
+namespace {
+
+uint32_t Average5(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e)
+{
+    uint32_t out = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) +
+                             ((d >> shift) & 0xFF) + ((e >> shift) & 0xFF);
+        out |= (sum / 5) << shift;
+    }
+    return out;
+}
+
+}  // namespace
+
+void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
+                   const std::vector<Point>& outline)
+{
+    auto at = [&](int x, int y) -> uint32_t& { return pixels[static_cast<size_t>(y) * stride + x]; };
+    auto inner = [&](int x, int y) { return x >= 1 && y >= 1 && x < width - 1 && y < height - 1; };
+    const int nx[4] = {-1, 0, 1, 0}, ny[4] = {0, -1, 0, 1};
+    for (size_t i = 0; i + 1 < outline.size(); ++i) {
+        int x = outline[i].x, y = outline[i].y;
+        const int x1 = outline[i + 1].x, y1 = outline[i + 1].y;
+        const int dx = std::abs(x1 - x), dy = -std::abs(y1 - y);
+        const int sx = x < x1 ? 1 : -1, sy = y < y1 ? 1 : -1;
+        int error = dx + dy;
+        for (int guard = 0; guard <= dx - dy + 1; ++guard) {
+            if (x >= 0 && y >= 0 && x < width && y < height) {
+                const uint32_t c = at(x, y);
+                for (int k = 0; k < 4; ++k) {
+                    const int qx = x + nx[k], qy = y + ny[k];
+                    if (!inner(qx, qy))
+                        continue;
+                    at(qx, qy) = Average5(c, at(qx - 1, qy), at(qx, qy - 1), at(qx + 1, qy),
+                                          at(qx, qy + 1));
+                }
+            }
+            if (x == x1 && y == y1)
+                break;
+            const int e2 = 2 * error;
+            if (e2 >= dy) {
+                error += dy;
+                x += sx;
+            }
+            if (e2 <= dx) {
+                error += dx;
+                y += sy;
+            }
+        }
+    }
+}
