@@ -1,5 +1,6 @@
 #include "designation.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
@@ -163,4 +164,24 @@ bool MakeCacheFolders(const std::string& windowsDir, const std::string& host,
 std::string FolderAddress(const AddressParts& parts)
 {
     return parts.scheme + "//" + parts.host + parts.path;
+}
+
+namespace {
+std::string Slot(const char* data, size_t size, size_t offset)
+{
+    if (data == nullptr || offset >= size)
+        return {};
+    const size_t room = std::min<size_t>(size - offset, kHandOverSlot);
+    const void* end = std::memchr(data + offset, '\0', room);
+    if (end == nullptr)
+        return {};
+    return std::string(data + offset, static_cast<const char*>(end));
+}
+}  // namespace
+
+void ParseHandOver(const void* data, size_t size, std::string* address, std::string* designation)
+{
+    const char* bytes = static_cast<const char*>(data);
+    *address = Slot(bytes, size, 0);
+    *designation = Slot(bytes, size, kHandOverSlot);
 }

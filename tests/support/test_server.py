@@ -12,11 +12,13 @@ Paths (NAME is any file name; it only shapes the body):
   /empty                      200, no body
   /__requests                 JSON list of the requests seen (newest last)
   /__reset                    forgets them
-Anything else is 404. The port is written to --port-file once listening.
+With --docroot, any other path names a file below that folder (never above
+it); anything else is 404. The port is written to --port-file once listening.
 """
 import argparse
 import base64
 import json
+import os
 import threading
 import time
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
@@ -127,6 +129,16 @@ class Handler(BaseHTTPRequestHandler):
                                   [("WWW-Authenticate", 'Basic realm="tavik-%s"' % parts[-1])])
         if kind == "empty":
             return self.send_body(200, b"", "text/html")
+        if self.server.docroot:
+            root = os.path.realpath(self.server.docroot)
+            wanted = os.path.realpath(os.path.join(root, *parts)) if parts else root
+            if os.path.isdir(wanted):
+                wanted = os.path.join(wanted, "index.html")
+            if (wanted == root or wanted.startswith(root + os.sep)) and os.path.isfile(wanted):
+                ctype = "text/html" if wanted.endswith((".html", ".htm")) else \
+                    "application/octet-stream"
+                with open(wanted, "rb") as f:
+                    return self.send_body(200, f.read(), ctype)
         return self.send_body(404, b"<html>not found</html>", "text/html")
 
 
@@ -134,12 +146,13 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--port-file", required=True)
     parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--docroot")
     args = parser.parse_args()
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
+    server.docroot = args.docroot
     server.daemon_threads = True
     with open(args.port_file + ".tmp", "w") as f:
         f.write(str(server.server_address[1]))
-    import os
     os.replace(args.port_file + ".tmp", args.port_file)
     server.serve_forever()
 
