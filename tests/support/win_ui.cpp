@@ -95,8 +95,9 @@ LRESULT CALLBACK RecordingWindow::Proc(HWND hwnd, UINT message, WPARAM wParam, L
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
-DialogDriver::DialogDriver(DWORD threadId, std::function<void(HWND)> act, DWORD delayMs)
-    : threadId_(threadId), act_(std::move(act)), delayMs_(delayMs)
+DialogDriver::DialogDriver(DWORD threadId, std::function<void(HWND)> act, DWORD delayMs,
+                           std::function<bool(HWND)> wanted)
+    : threadId_(threadId), act_(std::move(act)), delayMs_(delayMs), wanted_(std::move(wanted))
 {
     thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
 }
@@ -108,12 +109,17 @@ DialogDriver::~DialogDriver()
 }
 
 namespace {
-BOOL CALLBACK FindDialog(HWND hwnd, LPARAM found)
+struct Search {
+    const std::function<bool(HWND)>* wanted;
+    HWND found;
+};
+BOOL CALLBACK FindDialog(HWND hwnd, LPARAM param)
 {
+    Search* search = reinterpret_cast<Search*>(param);
     char name[32];
     if (GetClassNameA(hwnd, name, sizeof name) && lstrcmpA(name, "#32770") == 0 &&
-        IsWindowVisible(hwnd)) {
-        *reinterpret_cast<HWND*>(found) = hwnd;
+        IsWindowVisible(hwnd) && (!*search->wanted || (*search->wanted)(hwnd))) {
+        search->found = hwnd;
         return FALSE;
     }
     return TRUE;
@@ -124,8 +130,9 @@ DWORD WINAPI DialogDriver::Run(void* param)
 {
     auto* self = static_cast<DialogDriver*>(param);
     for (int i = 0; i < 1000; ++i) {
-        HWND dialog = nullptr;
-        EnumThreadWindows(self->threadId_, FindDialog, reinterpret_cast<LPARAM>(&dialog));
+        Search search = {&self->wanted_, nullptr};
+        EnumThreadWindows(self->threadId_, FindDialog, reinterpret_cast<LPARAM>(&search));
+        HWND dialog = search.found;
         if (dialog) {
             Sleep(self->delayMs_);
             self->found_ = true;

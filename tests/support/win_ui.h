@@ -38,10 +38,14 @@ private:
 };
 
 // Runs `act` on another thread once a dialog (class "#32770") of thread
-// `threadId` is visible; `act` gets the dialog. Join() waits for the helper.
+// `threadId` is visible and, when `wanted` is given, answers true for it;
+// `act` gets the dialog. The destructor waits for the helper.
 class DialogDriver {
 public:
-    DialogDriver(DWORD threadId, std::function<void(HWND)> act, DWORD delayMs = 0);
+    DialogDriver(DWORD threadId, std::function<void(HWND)> act, DWORD delayMs = 0,
+                 std::function<bool(HWND)> wanted = nullptr);
+    // A message box: a dialog with the static text control 0xFFFF.
+    static bool IsMessageBox(HWND dialog) { return GetDlgItem(dialog, 0xFFFF) != nullptr; }
     ~DialogDriver();
     bool Found() const { return found_; }
 
@@ -50,6 +54,7 @@ private:
     DWORD threadId_;
     std::function<void(HWND)> act_;
     DWORD delayMs_;
+    std::function<bool(HWND)> wanted_;
     HANDLE thread_;
     volatile bool found_ = false;
 };
