@@ -4,6 +4,7 @@
 usage: make_icons.py OUTDIR
   tavik.ico   the frame's icon: a teal rounded square with a white T
   secure.ico  the status line's secure icon: a golden padlock
+  link.bmp    the picture of the shortcut dialog
 """
 import struct
 import sys
@@ -60,11 +61,34 @@ def padlock():
     return out
 
 
+def link_picture():
+    """The link dialog's picture: a 64 x 64 BMP, a window with an arrow."""
+    size = 64
+    rows = []
+    for y in reversed(range(size)):
+        row = bytearray()
+        for x in range(size):
+            r, g, b = 236, 240, 246
+            if 8 <= x < 56 and 12 <= y < 52:
+                r, g, b = (40, 70, 140) if y < 20 else (250, 250, 252)
+                if x in (8, 55) or y in (12, 51):
+                    r, g, b = (30, 50, 100)
+            ax, ay = x - 20, y - 44
+            if 0 <= ax and 0 <= -ay and abs(ax + ay) <= 3 and ax <= 18:
+                r, g, b = (230, 120, 20)
+            row += bytes((b, g, r))
+        rows.append(bytes(row))
+    data = b"".join(rows)
+    return (struct.pack("<2sIHHI", b"BM", 54 + len(data), 0, 0, 54) +
+            struct.pack("<IiiHHIIiiII", 40, size, size, 1, 24, 0, len(data), 2835, 2835, 0, 0) + data)
+
+
 def main():
     folder = Path(sys.argv[1])
     folder.mkdir(parents=True, exist_ok=True)
     (folder / "tavik.ico").write_bytes(ico(tavik()))
     (folder / "secure.ico").write_bytes(ico(padlock()))
+    (folder / "link.bmp").write_bytes(link_picture())
 
 
 if __name__ == "__main__":

@@ -9,8 +9,11 @@
 #include <new>
 #include <string>
 
+#include "client/browser/browser_host.h"
 #include "client/messages.h"
 #include "client/net/http_fetch.h"
+#include "client/shortcuts/favorites_menu.h"
+#include "client/shortcuts/site_shortcuts.h"
 #include "client/skin/designation.h"
 #include "client/skin/skin_values.h"
 #include "netkit.h"
@@ -58,10 +61,21 @@ ClientApp::ClientApp(HINSTANCE instance_, HINSTANCE previousInstance_, const cha
 {
     lstrcpynA(commandLine, commandLine_ ? commandLine_ : "", sizeof commandLine);
     srand(static_cast<unsigned>(time(nullptr)));
+    std::string folder;
+    favoritesMenu = FavoritesMenu::ForCurrentUser(&folder);
+    lstrcpynA(favoritesFolder, folder.c_str(), sizeof favoritesFolder);
 }
 
 ClientApp::~ClientApp()
 {
+    delete favoritesMenu;
+    favoritesMenu = nullptr;
+    if (browserHost) {
+        browserHost->Close();
+        browserHost = nullptr;
+    }
+    if (favoritesMenuResource)
+        DestroyMenu(favoritesMenuResource);
     if (outlineRegion)
         DeleteObject(outlineRegion);
     skin.DeleteExtractedFiles();
@@ -168,8 +182,11 @@ int ClientApp::CreateMainWindow(int isChild)
         SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(frameWindow, showCommand);
     UpdateWindow(frameWindow);
-    // The browser control comes with the browser host; until then the web
-    // area is the plain client window.
+    browserHost = BrowserHost::Create(clientWindow, this);
+    if (browserHost == nullptr) {
+        ShowMessage(nullptr, kMsgNoBrowserControl);
+        return 0;
+    }
     if (!CreateButtons() || !CreateAnimations()) {
         ShowMessage(nullptr, kMsgWindowCreationFailed);
         return 0;
@@ -214,10 +231,13 @@ int ClientApp::PreTranslateMessage(MSG* msg)
         if (owner && owner != this)
             return owner->PreTranslateMessage(msg);
     }
-    if (msg->message != WM_KEYDOWN || msg->wParam != VK_TAB)
-        return 0;
     HWND edit = addressBox.combo ? GetWindow(addressBox.combo, GW_CHILD) : nullptr;
     const bool inAddressBox = msg->hwnd == addressBox.combo || (edit && msg->hwnd == edit);
+    if (browserHost && browserHost->Active() && focus != addressBox.combo && focus != edit &&
+        browserHost->OfferKey(msg))
+        return 1;
+    if (msg->message != WM_KEYDOWN || msg->wParam != VK_TAB)
+        return 0;
     if (!inAddressBox) {
         if (SendMessageA(msg->hwnd, WM_GETDLGCODE, 0, 0) == DLGC_WANTTAB)
             return 0;
@@ -228,8 +248,12 @@ int ClientApp::PreTranslateMessage(MSG* msg)
             SendMessageA(addressBox.combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
         return 1;
     }
-    // Without a browser control there is nothing to give the focus to.
-    return 0;
+    if (browserHost == nullptr)
+        return 0;
+    if (HWND control = browserHost->ControlWindow())
+        SetFocus(control);
+    browserHost->OfferKey(msg);
+    return 1;
 }
 
 ClientApp* ClientApp::FindByFrame(HWND frame)
@@ -285,7 +309,7 @@ ClientApp* ClientApp::OpenChild(const char* launchText)
         ClientApp(instance, instance, launchText, SW_SHOW, this);
     if (child == nullptr)
         return nullptr;
-    childClients.AddTail(child);
+    childClients.AddHead(child);
     if (!child->CreateMainWindow(1)) {
         BKPOSITION pos = childClients.Find(child);
         if (pos)
@@ -401,7 +425,17 @@ int ClientApp::OpenSkinAtStart(const char* launchText)
         return kMsgConfigurationFailed;
     if (!skin.ExtractPackage(package))
         return kMsgExtractionFailed;
-    // The shortcut offer after a fresh download comes with the shortcuts.
+    if (offerLinks && skin.dir()[0]) {
+        offerLinks = 0;
+        const BOOL startMenu = skin.startMenuLink() != 0, desktop = skin.desktopLink() != 0;
+        if ((startMenu || desktop) &&
+            !SiteShortcutsPresent(skin.linkName(), arguments, startMenu, desktop)) {
+            char name[260];
+            lstrcpynA(name, skin.linkName(), sizeof name);
+            if (AskShortcutName(GetActiveWindow(), name, sizeof name) == 1)
+                CreateSiteShortcuts(name, arguments, startMenu, desktop);
+        }
+    }
     if (skin.authLibraryFile()) {
         std::vector<char> page(102400);
         HttpFetch(startAddress, page.data(), static_cast<int>(page.size()),
@@ -469,9 +503,14 @@ void ClientApp::ApplySkinToWindow()
         MoveWindow(addressBox.combo, url.left, url.top, url.right - url.left,
                    url.bottom - url.top + 100, TRUE);
     const RECT& web = skin.webRect();
-    if (clientWindow)
+    if (clientWindow) {
         MoveWindow(clientWindow, web.left, web.top, web.right - web.left, web.bottom - web.top,
                    TRUE);
+        if (browserHost) {
+            RECT area = {0, 0, web.right - web.left, web.bottom - web.top};
+            browserHost->Resize(area);
+        }
+    }
     if (skin.topmost()) {
         SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     } else {
@@ -497,45 +536,3 @@ void ClientApp::ApplySkinToWindow()
     InvalidateRect(frameWindow, nullptr, TRUE);
 }
 
-// --- Commands ----------------------------------------------------------------------------
-
-void ClientApp::OnCommand(WPARAM wParam, LPARAM lParam)
-{
-    const int id = LOWORD(wParam);
-    const int code = HIWORD(wParam);
-    if (id == kAddressBoxId) {
-        if (code == CBN_SELENDOK && addressBox.combo) {
-            const LRESULT index = SendMessageA(addressBox.combo, CB_GETCURSEL, 0, 0);
-            if (index != CB_ERR) {
-                char text[2059] = "";
-                if (SendMessageA(addressBox.combo, CB_GETLBTEXTLEN, index, 0) < 2059)
-                    SendMessageA(addressBox.combo, CB_GETLBTEXT, index,
-                                 reinterpret_cast<LPARAM>(text));
-                Navigate(text);
-            }
-        }
-        return;
-    }
-    (void)lParam;
-    if (id >= kButtonIdBase && id < kButtonIdBase + skin.buttonCount()) {
-        RunCommand(skin.button(id - kButtonIdBase)->function);
-    } else if (id >= kAnimationIdBase && id < kAnimationIdBase + 60) {
-        const AnimationSpec* spec = skin.animation(id - kAnimationIdBase);
-        if (spec)
-            RunCommand(spec->function);
-    }
-}
-
-void ClientApp::RunCommand(const char* function)
-{
-    // The command vocabulary arrives with the browser host.
-    (void)function;
-}
-
-void ClientApp::Navigate(const char* address)
-{
-    if (address == nullptr || !address[0])
-        return;
-    lstrcpynA(lastNavigation, address, sizeof lastNavigation);
-    AddAddress(address);
-}

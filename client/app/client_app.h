@@ -9,6 +9,10 @@
 #include "client/frame/frame_geometry.h"
 #include "client/skin/skin_config.h"
 
+class BrowserHost;
+class BrowserEvents;
+class FavoritesMenu;
+
 enum {
     kFrameClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_CLASSDC,
     kAddressBoxId = 102,
@@ -23,6 +27,12 @@ enum {
     WM_TAVIK_NAVIGATE_TYPED = WM_USER + 201,  // 1225
     WM_TAVIK_CLOSE_SOON = WM_USER + 204,      // 1228
     WM_TAVIK_INDICATOR_CHECK = WM_USER + 212, // 1236
+    WM_TAVIK_POLICY_RESULT = WM_USER + 230,   // from the policy check thread
+    kFavoritesFirstId = 50000,
+    kFavoritesLastId = 54999,
+    kMenuAddFavorite = 40001,
+    kMenuModifyFavorite = 40002,
+    kFavoritesMenuResource = 109,
     kIconFrame = 101,
     kIconSecure = 116,
 };
@@ -106,9 +116,27 @@ public:
 
     // --- Commands and navigation ------------------------------------------------------
     void OnCommand(WPARAM wParam, LPARAM lParam);
-    void RunCommand(const char* function);
+    void RunCommand(const char* function, const RECT& controlRect);
+    void RunButtonCommand(int index);
+    void RunAnimationCommand(int index);
     void Navigate(const char* address);
-    bool BrowserBusy() const { return false; }
+    bool BrowserBusy() const;
+    void MailTo(const char* text);
+    void ShowFavoritesPopup(const RECT& controlRect);
+    ClientApp* OpenNewWindow(const char* parameter);
+
+    // --- Browser events (DWebBrowserEvents) ---------------------------------------------
+    void OnBeforeNavigate(const char* address);
+    void OnNavigateComplete(const char* address);
+    void OnStatusTextChange(const char* text);
+    void OnCommandStateChange(long command, bool enable);
+    void OnTitleChange(const char* title);
+    // A "tavik://" link opened as a new window; true when a skin window opened.
+    bool OpenSkinLink(const char* url);
+    void StartPolicyCheck(const char* address);
+    void OnPolicyResult(int verdict, char* address);
+    void HandToDefaultBrowser(const char* address);
+    void EndTracking();
 
     // --- State ----------------------------------------------------------------------
     HWND frameWindow = nullptr;
@@ -167,11 +195,23 @@ public:
     std::vector<uint32_t> sourcePixels;  // the background, 32-bit top-down
     bkAniBox32* mainAnimation = nullptr;
     MSG lastMessage = {};
-    char lastNavigation[2058] = "";  // where the page would be shown
+    BrowserHost* browserHost = nullptr;
+    HMENU favoritesPopup = nullptr;
+    HMENU favoritesMenuResource = nullptr;
+    FavoritesMenu* favoritesMenu = nullptr;
+    char favoritesFolder[260] = "";
+    char lastNavigation[2058] = "";  // the last address handed to the browser
 };
 
 // The first window of the process.
 extern ClientApp* g_firstClient;
+
+// The page window ("Internet Explorer_Server") below `root`: depth first,
+// children before the next sibling; null when there is none.
+HWND FindPageWindow(HWND root);
+
+// Opens an address in the system's default browser. Tests replace it.
+extern void (*g_openInDefaultBrowser)(const char* address);
 
 // The entry point's work, shared by WinMain and tests.
 int RunClient(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine,

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "client/app/client_app.h"
+#include "client/browser/browser_host.h"
+#include "client/shortcuts/favorites_menu.h"
 #include "client/skin/designation.h"
 
 const char kFrameClass[] = "bkFrameSL";
@@ -76,6 +78,32 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_DESTROY:
         app->OnFrameDestroyed();  // may free the object
         return 0;
+    case WM_SETFOCUS:
+        if (app->browserHost && app->browserHost->Active()) {
+            if (HWND control = app->browserHost->ControlWindow())
+                SetFocus(control);
+        }
+        break;
+    case WM_DRAWITEM:
+        if (app->favoritesMenu)
+            app->favoritesMenu->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        break;
+    case WM_MEASUREITEM:
+        if (app->favoritesMenu)
+            app->favoritesMenu->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+        break;
+    case WM_INITMENUPOPUP:
+        if (app->favoritesMenu) {
+            HMENU popup = reinterpret_cast<HMENU>(wParam);
+            if (GetMenuItemID(popup, 0) == kMenuAddFavorite)
+                app->favoritesMenu->Attach(popup);
+            else if (app->favoritesMenu->OwnsSubmenu(popup))
+                app->favoritesMenu->FillSubmenu(popup);
+        }
+        break;
+    case WM_TAVIK_POLICY_RESULT:
+        app->OnPolicyResult(static_cast<int>(wParam), reinterpret_cast<char*>(lParam));
+        return 0;
     case WM_KILLFOCUS:
         if (app->tracking && app->sizingEdge == 0) {
             POINT p = app->dragPoint;
@@ -100,6 +128,10 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_ERASEBKGND:
         return 1;
     case WM_CLOSE:
+        if (app->browserHost) {
+            app->browserHost->Close();
+            app->browserHost = nullptr;
+        }
         if (app->backgroundPalette) {
             HDC dc = GetDC(hwnd);
             SelectPalette(dc, app->backgroundPalette, FALSE);
@@ -132,8 +164,8 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
         if (data && data->dwData == kHandOverData && !app->copyDataBusy) {
             app->copyDataBusy = 1;
             std::string address, designation;
-            ParseHandOver(data->lpData, data->cbData, &address, &designation);
-            app->ReplaceSkin(address.c_str(), designation.c_str());
+            if (ParseHandOver(data->lpData, data->cbData, &address, &designation))
+                app->ReplaceSkin(address.c_str(), designation.c_str());
             app->copyDataBusy = 0;
         }
         return 0;
@@ -228,9 +260,13 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
 
 LRESULT CALLBACK ClientProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    AppOf(hwnd, message, lParam);
+    ClientApp* app = AppOf(hwnd, message, lParam);
     if (message == WM_GETDLGCODE)
         return DLGC_WANTALLKEYS;
+    if (message == WM_SETFOCUS && app && app->browserHost) {
+        if (HWND control = app->browserHost->ControlWindow())
+            SetFocus(control);
+    }
     return DefWindowProcA(hwnd, message, wParam, lParam);
 }
 
@@ -677,5 +713,9 @@ void ClientApp::LayoutControls()
     if (clientWindow) {
         const Box b = LayoutWebArea(ToBox(skin.webRect()), dW, dH, hb, vb);
         MoveWindow(clientWindow, b.left, b.top, b.width(), b.height(), TRUE);
+        if (browserHost) {
+            RECT area = {0, 0, b.width(), b.height()};
+            browserHost->Resize(area);
+        }
     }
 }

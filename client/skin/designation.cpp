@@ -167,21 +167,19 @@ std::string FolderAddress(const AddressParts& parts)
 }
 
 namespace {
-std::string Slot(const char* data, size_t size, size_t offset)
+std::string Slot(const char* slot)
 {
-    if (data == nullptr || offset >= size)
-        return {};
-    const size_t room = std::min<size_t>(size - offset, kHandOverSlot);
-    const void* end = std::memchr(data + offset, '\0', room);
-    if (end == nullptr)
-        return {};
-    return std::string(data + offset, static_cast<const char*>(end));
+    const void* end = std::memchr(slot, '\0', kHandOverSlot - 1);
+    return std::string(slot, end ? static_cast<const char*>(end) : slot + kHandOverSlot - 1);
 }
 }  // namespace
 
-void ParseHandOver(const void* data, size_t size, std::string* address, std::string* designation)
+bool ParseHandOver(const void* data, size_t size, std::string* address, std::string* designation)
 {
+    if (data == nullptr || size < 2 * kHandOverSlot)
+        return false;
     const char* bytes = static_cast<const char*>(data);
-    *address = Slot(bytes, size, 0);
-    *designation = Slot(bytes, size, kHandOverSlot);
+    *address = Slot(bytes);
+    *designation = Slot(bytes + kHandOverSlot);
+    return true;
 }

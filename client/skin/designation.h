@@ -60,8 +60,8 @@ bool MakeCacheFolders(const std::string& windowsDir, const std::string& host,
 std::string FolderAddress(const AddressParts& parts);
 
 // The hand-over record of WM_COPYDATA 1235: text slots of 2059 bytes, the
-// address at 0 and the designation at 2059. Only the `size` bytes the
-// message carries are read; a slot without its terminating zero inside the
-// record, or missing, gives an empty text.
+// address at 0 and the designation at 2059. A record shorter than two slots
+// is refused. Each slot is read up to its zero, and never beyond 2058 bytes
+// whether or not a zero ends it.
 enum { kHandOverData = 1235, kHandOverSlot = 2059, kHandOverSize = 3 * kHandOverSlot };
-void ParseHandOver(const void* data, size_t size, std::string* address, std::string* designation);
+bool ParseHandOver(const void* data, size_t size, std::string* address, std::string* designation);

@@ -1,0 +1,259 @@
+// The frame's WM_COMMAND handling and the command vocabulary of skin buttons
+// and animations.
+#include <windows.h>
+
+#include <docobj.h>
+#include <shellapi.h>
+
+#include <string>
+
+#include "client/app/client_app.h"
+#include "client/browser/browser_host.h"
+#include "client/browser/browser_rules.h"
+#include "client/skin/designation.h"
+#include "client/messages.h"
+#include "client/shortcuts/favorites_menu.h"
+
+namespace {
+
+const char kNoUrlDefault[] = "about:blank";
+
+HWND FindPageWindowBelow(HWND parent)
+{
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        char name[64];
+        if (GetClassNameA(child, name, sizeof name) && lstrcmpiA(name, "Internet Explorer_Server") == 0)
+            return child;
+        if (HWND below = FindPageWindowBelow(child))
+            return below;
+    }
+    return nullptr;
+}
+
+void SendToPage(HWND root, WPARAM command)
+{
+    if (HWND page = FindPageWindow(root))
+        SendMessageA(page, WM_COMMAND, command, 0);
+}
+
+}  // namespace
+
+HWND FindPageWindow(HWND root)
+{
+    return root ? FindPageWindowBelow(root) : nullptr;
+}
+
+void ClientApp::OnCommand(WPARAM wParam, LPARAM)
+{
+    const int id = LOWORD(wParam);
+    const int code = HIWORD(wParam);
+    if (favoritesMenu && code == 0 && id >= kFavoritesFirstId && id <= kFavoritesLastId) {
+        const char* path = favoritesMenu->ItemPath(id);
+        if (path == nullptr)
+            return;
+        if (favoritesMenu->IsOverflow(id)) {
+            ShellExecuteA(frameWindow, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+        } else {
+            char url[261] = "";
+            GetPrivateProfileStringA("InternetShortcut", "URL", kNoUrlDefault, url, sizeof url, path);
+            Navigate(url);
+        }
+        return;
+    }
+    if (code == 0 && id == kMenuAddFavorite) {
+        SendToPage(frameWindow, 2261);
+        return;
+    }
+    if (code == 0 && id == kMenuModifyFavorite) {
+        HMODULE shdocvw = LoadLibraryA("shdocvw.dll");
+        if (shdocvw) {
+            typedef BOOL(WINAPI * OrganizeFn)(HWND, LPSTR);
+            OrganizeFn organize = reinterpret_cast<OrganizeFn>(GetProcAddress(shdocvw, "DoOrganizeFavDlg"));
+            if (organize)
+                organize(frameWindow, favoritesFolder);
+            FreeLibrary(shdocvw);
+        }
+        return;
+    }
+    if (code == 1) {
+        if (id == kCommandBack) {
+            if (canGoBack && browserHost)
+                browserHost->Call(kDispGoBack);
+        } else if (id == kCommandForward) {
+            if (canGoForward && browserHost)
+                browserHost->Call(kDispGoForward);
+        } else if (id == kCommandStop) {
+            if (browserHost)
+                browserHost->Call(kDispStop);
+        } else if (id == kCommandRefresh) {
+            if (browserHost)
+                browserHost->Call(kDispRefresh);
+        } else if (id >= 128 && id <= 256) {
+            RunButtonCommand(id - 128);
+        } else if (id >= 60 && id <= 92) {
+            RunAnimationCommand(id - 60);
+        }
+        return;
+    }
+    if (code == 0) {
+        if (id >= 128 && id <= 256)
+            RunButtonCommand(id - 128);
+        else if (id >= 60 && id <= 92)
+            RunAnimationCommand(id - 60);
+        return;
+    }
+    if (code == CBN_SELENDOK && id == kAddressBoxId && addressBox.combo) {
+        const LRESULT index = SendMessageA(addressBox.combo, CB_GETCURSEL, 0, 0);
+        if (index == CB_ERR)
+            return;
+        char text[2059] = "";
+        if (SendMessageA(addressBox.combo, CB_GETLBTEXTLEN, index, 0) < 2059)
+            SendMessageA(addressBox.combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
+        Navigate(text);
+    }
+}
+
+void ClientApp::RunButtonCommand(int index)
+{
+    const ButtonSpec* spec = skin.button(index);
+    if (spec)
+        RunCommand(spec->function, spec->rect);
+}
+
+void ClientApp::RunAnimationCommand(int index)
+{
+    const AnimationSpec* spec = skin.animationCount() ? skin.animation(index) : nullptr;
+    if (spec)
+        RunCommand(spec->function, spec->rect);
+}
+
+void ClientApp::RunCommand(const char* function, const RECT& controlRect)
+{
+    const std::string text = function ? function : "";
+    switch (MatchCommand(text)) {
+    case kCmdBack:
+        if (canGoBack && browserHost)
+            browserHost->Call(kDispGoBack);
+        break;
+    case kCmdForward:
+        if (canGoForward && browserHost)
+            browserHost->Call(kDispGoForward);
+        break;
+    case kCmdRefresh:
+        if (browserHost)
+            browserHost->Call(kDispRefresh);
+        break;
+    case kCmdStop:
+        if (browserHost)
+            browserHost->Call(kDispStop);
+        break;
+    case kCmdExit:
+        PostMessageA(frameWindow, WM_CLOSE, 0, 0);
+        break;
+    case kCmdHome:
+        if (browserHost)
+            browserHost->Call(kDispGoHome);
+        break;
+    case kCmdNavigate: {
+        const std::string address = CommandParameter(text);
+        if (!address.empty())
+            Navigate(address.c_str());
+        break;
+    }
+    case kCmdPrint:
+        if (IDispatch* document = browserHost ? browserHost->Document() : nullptr) {
+            IOleCommandTarget* target = nullptr;
+            if (SUCCEEDED(document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+                target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
+                target->Release();
+            }
+            document->Release();
+        }
+        break;
+    case kCmdShortCut:
+        SendToPage(clientWindow, 2266);
+        break;
+    case kCmdAddFavorite:
+        SendToPage(frameWindow, 2261);
+        break;
+    case kCmdViewSource:
+        SendToPage(clientWindow, 2139);
+        break;
+    case kCmdMinimize:
+        ShowWindow(frameWindow, SW_MINIMIZE);
+        break;
+    case kCmdMailTo:
+        MailTo(text.c_str());
+        break;
+    case kCmdInternetOption:
+        WinExec("rundll32.exe shell32.dll,Control_RunDLL Inetcpl.cpl", SW_SHOW);
+        break;
+    case kCmdScript:
+        Navigate(text.c_str());
+        break;
+    case kCmdFavorite:
+        ShowFavoritesPopup(controlRect);
+        break;
+    case kCmdNewTavik:
+        OpenNewWindow(CommandParameter(text).c_str());
+        break;
+    case kCmdNone:
+        break;
+    }
+}
+
+void ClientApp::MailTo(const char* text)
+{
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\clients\\mail\\", 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        ShowMessage(frameWindow, kMsgNoMailClient);
+        return;
+    }
+    char program[2059] = "";
+    DWORD size = sizeof program - 1, type = 0;
+    const LONG read = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(program), &size);
+    RegCloseKey(key);
+    program[size < sizeof program ? size : sizeof program - 1] = '\0';
+    if (read == ERROR_SUCCESS && program[0])
+        Navigate(text);
+    else
+        ShowMessage(frameWindow, kMsgNoMailClient);
+}
+
+void ClientApp::ShowFavoritesPopup(const RECT& controlRect)
+{
+    if (favoritesPopup == nullptr) {
+        favoritesMenuResource = LoadMenuA(instance, MAKEINTRESOURCEA(kFavoritesMenuResource));
+        if (favoritesMenuResource)
+            favoritesPopup = GetSubMenu(favoritesMenuResource, 0);
+    }
+    if (favoritesPopup == nullptr)
+        return;
+    POINT corner = {controlRect.left, controlRect.bottom};
+    ClientToScreen(frameWindow, &corner);
+    TrackPopupMenu(favoritesPopup, 0, corner.x, corner.y, 0, frameWindow, nullptr);
+}
+
+ClientApp* ClientApp::OpenNewWindow(const char* parameter)
+{
+    const std::string launch =
+        NewWindowLaunchText(parameter, static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(frameWindow)));
+    if (launch.empty())
+        return nullptr;
+    ClientApp* child = OpenChild(launch.c_str());
+    if (child == nullptr)
+        return nullptr;
+    child->Navigate(SplitLaunchText(parameter).front().c_str());
+    if (skin.topmost())
+        SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    return child;
+}
+
+void ClientApp::Navigate(const char* address)
+{
+    if (address == nullptr || !address[0])
+        return;
+    lstrcpynA(lastNavigation, address, sizeof lastNavigation);
+    if (browserHost)
+        browserHost->Navigate(address);
+}
