@@ -525,10 +525,10 @@ void ClientApp::ApplySkinToWindow()
         LayoutControls();
     for (BKPOSITION pos = buttons.GetHeadPosition(); pos;) {
         bkButton32* button = static_cast<bkButton32*>(buttons.GetNext(pos));
-        const ButtonSpec* spec = skin.button(GetDlgCtrlID(button->GetHwnd()) - kButtonIdBase);
-        if (spec && lstrcmpiA(spec->function, "BACK") == 0)
+        const ButtonSpec* entry = skin.button(GetDlgCtrlID(button->GetHwnd()) - kButtonIdBase);
+        if (entry && lstrcmpiA(entry->function, "BACK") == 0)
             button->Enable(canGoBack);
-        if (spec && lstrcmpiA(spec->function, "FORWARD") == 0)
+        if (entry && lstrcmpiA(entry->function, "FORWARD") == 0)
             button->Enable(canGoForward);
     }
     ShowWindow(frameWindow, SW_SHOW);

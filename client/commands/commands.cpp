@@ -115,16 +115,16 @@ void ClientApp::OnCommand(WPARAM wParam, LPARAM)
 
 void ClientApp::RunButtonCommand(int index)
 {
-    const ButtonSpec* spec = skin.button(index);
-    if (spec)
-        RunCommand(spec->function, spec->rect);
+    const ButtonSpec* entry = skin.button(index);
+    if (entry)
+        RunCommand(entry->function, entry->rect);
 }
 
 void ClientApp::RunAnimationCommand(int index)
 {
-    const AnimationSpec* spec = skin.animationCount() ? skin.animation(index) : nullptr;
-    if (spec)
-        RunCommand(spec->function, spec->rect);
+    const AnimationSpec* entry = skin.animationCount() ? skin.animation(index) : nullptr;
+    if (entry)
+        RunCommand(entry->function, entry->rect);
 }
 
 void ClientApp::RunCommand(const char* function, const RECT& controlRect)

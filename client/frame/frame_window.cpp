@@ -693,16 +693,16 @@ void ClientApp::LayoutControls()
     };
     for (BKPOSITION pos = buttons.GetHeadPosition(); pos;) {
         bkButton32* button = static_cast<bkButton32*>(buttons.GetNext(pos));
-        const ButtonSpec* spec = skin.button(GetDlgCtrlID(button->GetHwnd()) - kButtonIdBase);
-        if (spec)
-            move(button->GetHwnd(), spec->rect);
+        const ButtonSpec* entry = skin.button(GetDlgCtrlID(button->GetHwnd()) - kButtonIdBase);
+        if (entry)
+            move(button->GetHwnd(), entry->rect);
     }
     int index = 0;
     for (BKPOSITION pos = animations.GetHeadPosition(); pos; ++index) {
         bkAniBox32* box = static_cast<bkAniBox32*>(animations.GetNext(pos));
-        const AnimationSpec* spec = skin.animation(index);
-        if (spec)
-            move(box->GetHwnd(), spec->rect);
+        const AnimationSpec* entry = skin.animation(index);
+        if (entry)
+            move(box->GetHwnd(), entry->rect);
     }
     if (mainAnimation && skin.mainAnimationSpec())
         move(mainAnimation->GetHwnd(), skin.mainAnimationSpec()->rect);

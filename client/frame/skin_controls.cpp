@@ -53,11 +53,11 @@ int ClientApp::CreateButtons()
     if (toolTipWindow == nullptr)
         return 0;
     for (int i = 0; i < count; ++i) {
-        ButtonSpec spec;
-        skin.copyButton(i, &spec);
+        ButtonSpec entry;
+        skin.copyButton(i, &entry);
         bkButton32* button = new bkButton32;
-        if (!button->Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, spec.rect,
-                            frameWindow, kButtonIdBase + i, spec.bitmapFile, toolTipWindow)) {
+        if (!button->Create(nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, entry.rect,
+                            frameWindow, kButtonIdBase + i, entry.bitmapFile, toolTipWindow)) {
             delete button;
             return 0;
         }
@@ -67,12 +67,12 @@ int ClientApp::CreateButtons()
         tool.uFlags = TTF_IDISHWND;
         tool.hwnd = frameWindow;
         tool.uId = reinterpret_cast<UINT_PTR>(button->GetHwnd());
-        tool.lpszText = spec.tooltip;
+        tool.lpszText = entry.tooltip;
         if (!SendMessageA(toolTipWindow, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool)))
             return 0;
-        if (spec.hotkey[0]) {
+        if (entry.hotkey[0]) {
             int key = 0, alt = 0, ctrl = 0, shift = 0;
-            if (ParseHotkey(spec.hotkey, &key, &alt, &ctrl, &shift)) {
+            if (ParseHotkey(entry.hotkey, &key, &alt, &ctrl, &shift)) {
                 BYTE flags = FVIRTKEY;
                 if (alt)
                     flags |= FALT;
@@ -101,10 +101,10 @@ int ClientApp::CreateAnimations()
         }
     }
     for (int i = 0; i < skin.animationCount(); ++i) {
-        const AnimationSpec* spec = skin.animation(i);
+        const AnimationSpec* entry = skin.animation(i);
         bkAniBox32* box = new bkAniBox32;
-        if (!box->Create(spec->rect, frameWindow, kAnimationIdBase + i, spec->bitmapFile,
-                         spec->frameCount, spec->delay, spec->function, spec->indicator)) {
+        if (!box->Create(entry->rect, frameWindow, kAnimationIdBase + i, entry->bitmapFile,
+                         entry->frameCount, entry->delay, entry->function, entry->indicator)) {
             delete box;
             return 0;
         }

@@ -139,24 +139,24 @@ BOOL SkinConfig::Load(const char* path)
     char section[32];
     for (int n = 1; n <= animations; ++n) {
         snprintf(section, sizeof section, "ANI%d", n);
-        AnimationSpec* spec = new AnimationSpec;
-        Rect(path, section, "LOCATION", 260, &spec->rect);
-        Text(path, section, "BMP", "", spec->bitmapFile, 260);
-        Text(path, section, "FUNCTION", "", spec->function, 260);
-        spec->delay = Int(path, section, "DELAY", 100);
-        spec->frameCount = Int(path, section, "FRAME", 1);
-        spec->indicator = Int(path, section, "INDIGATOR", 0);
-        animationSpecs_.AddHead(spec);
+        AnimationSpec* entry = new AnimationSpec;
+        Rect(path, section, "LOCATION", 260, &entry->rect);
+        Text(path, section, "BMP", "", entry->bitmapFile, 260);
+        Text(path, section, "FUNCTION", "", entry->function, 260);
+        entry->delay = Int(path, section, "DELAY", 100);
+        entry->frameCount = Int(path, section, "FRAME", 1);
+        entry->indicator = Int(path, section, "INDIGATOR", 0);
+        animationSpecs_.AddHead(entry);
     }
     for (int n = 1; n <= buttons; ++n) {
         snprintf(section, sizeof section, "BTN%d", n);
-        ButtonSpec* spec = new ButtonSpec;
-        Rect(path, section, "LOCATION", 260, &spec->rect);
-        Text(path, section, "BMP", "", spec->bitmapFile, 260);
-        Text(path, section, "FUNCTION", "", spec->function, 2058);
-        Text(path, section, "TOOLTIP", spec->function, spec->tooltip, 2058);
-        Text(path, section, "HOTKEY", "", spec->hotkey, 64);
-        buttonSpecs_.AddHead(spec);
+        ButtonSpec* entry = new ButtonSpec;
+        Rect(path, section, "LOCATION", 260, &entry->rect);
+        Text(path, section, "BMP", "", entry->bitmapFile, 260);
+        Text(path, section, "FUNCTION", "", entry->function, 2058);
+        Text(path, section, "TOOLTIP", entry->function, entry->tooltip, 2058);
+        Text(path, section, "HOTKEY", "", entry->hotkey, 64);
+        buttonSpecs_.AddHead(entry);
     }
 
     const int aniFrame = Int(path, kApp, "ANIFRAME", 0);
@@ -187,12 +187,12 @@ void SkinConfig::ResolvePaths()
     if (mainAnimationSpec_)
         Resolve(directory_, mainAnimationSpec_->bitmapFile, sizeof mainAnimationSpec_->bitmapFile);
     for (BKPOSITION pos = buttonSpecs_.GetHeadPosition(); pos;) {
-        ButtonSpec* spec = static_cast<ButtonSpec*>(buttonSpecs_.GetNext(pos));
-        Resolve(directory_, spec->bitmapFile, sizeof spec->bitmapFile);
+        ButtonSpec* entry = static_cast<ButtonSpec*>(buttonSpecs_.GetNext(pos));
+        Resolve(directory_, entry->bitmapFile, sizeof entry->bitmapFile);
     }
     for (BKPOSITION pos = animationSpecs_.GetHeadPosition(); pos;) {
-        AnimationSpec* spec = static_cast<AnimationSpec*>(animationSpecs_.GetNext(pos));
-        Resolve(directory_, spec->bitmapFile, sizeof spec->bitmapFile);
+        AnimationSpec* entry = static_cast<AnimationSpec*>(animationSpecs_.GetNext(pos));
+        Resolve(directory_, entry->bitmapFile, sizeof entry->bitmapFile);
     }
 }
 
@@ -326,16 +326,16 @@ const AnimationSpec* SkinConfig::animation(int index) const
 
 bool SkinConfig::copyButton(int index, ButtonSpec* out) const
 {
-    const ButtonSpec* spec = button(index);
-    if (spec)
-        *out = *spec;
-    return spec != nullptr;
+    const ButtonSpec* entry = button(index);
+    if (entry)
+        *out = *entry;
+    return entry != nullptr;
 }
 
 bool SkinConfig::copyAnimation(int index, AnimationSpec* out) const
 {
-    const AnimationSpec* spec = animation(index);
-    if (spec)
-        *out = *spec;
-    return spec != nullptr;
+    const AnimationSpec* entry = animation(index);
+    if (entry)
+        *out = *entry;
+    return entry != nullptr;
 }

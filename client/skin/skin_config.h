@@ -43,7 +43,7 @@ public:
     BOOL Load(const char* path);
     // Defaults: texts empty, numbers 0 but launchOption 1, no main animation.
     void Reset();
-    // Frees every spec and the main animation, empties the lists, Reset().
+    // Frees every entry and the main animation, empties the lists, Reset().
     void Clear();
     // Clear(), then a deep copy of `other`; the lists come out reversed.
     void Assign(const SkinConfig& other);

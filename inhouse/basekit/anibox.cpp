@@ -22,7 +22,7 @@ bkAniBox32::~bkAniBox32()
 BOOL bkAniBox32::Create(const RECT& rect, HWND parent, UINT id, LPCSTR bitmapFile,
                         int frameCount, int delay, LPCSTR function, BOOL indicator)
 {
-    if (hwnd_ || !BkRegisterClass(kClass, WindowProc, LoadCursor(nullptr, IDC_HAND)))
+    if (hwnd_ || !BkRegisterClass(kClass, BkControlProc<bkAniBox32>, LoadCursor(nullptr, IDC_HAND)))
         return FALSE;
     parent_ = parent;
     id_ = id;
@@ -89,37 +89,9 @@ void bkAniBox32::Paint(HDC dc)
                      client.right < frameWidth ? client.right : frameWidth, client.bottom);
 }
 
-LRESULT CALLBACK bkAniBox32::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    bkAniBox32* self = BkWindowObject<bkAniBox32>(hwnd, message, lParam);
-    if (self == nullptr)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCCREATE)
-        self->hwnd_ = hwnd;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->running_ = FALSE;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->Handle(message, wParam, lParam);
-}
-
 LRESULT bkAniBox32::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        Paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_TIMER:
         if (wParam == kFrameTimer && running_) {
             frame_ = (frame_ + 1) % frameCount_;

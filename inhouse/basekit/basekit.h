@@ -23,6 +23,10 @@ extern "C" BASEKIT_API HINSTANCE BkGetResourceHandle();
 // are null, nothing is leaked and the answer is FALSE.
 extern "C" BASEKIT_API BOOL LoadDIBitmapFile(LPCSTR path, HBITMAP* bitmap, HPALETTE* palette);
 
+// The window procedure shared by the two controls (inside Basekit).
+template <typename T>
+LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
+
 // --- bkButton32 ---------------------------------------------------------------
 // A picture button (window class "bkButton32"). Its BMP is a vertical strip
 // of four equal cells, top to bottom: normal, pressed, hot, disabled. A cell
@@ -49,9 +53,11 @@ public:
     State GetState() const;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    template <typename T>
+    friend LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
+    void OnDetached() { hwnd_ = nullptr; pressed_ = hot_ = false; }
     void Relay(UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND hwnd_ = nullptr;
@@ -95,9 +101,11 @@ public:
     BOOL DestroyWindow();
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND, UINT, WPARAM, LPARAM);
+    template <typename T>
+    friend LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
+    void OnDetached() { hwnd_ = nullptr; running_ = FALSE; }
 
     HWND hwnd_ = nullptr;
     HWND parent_ = nullptr;

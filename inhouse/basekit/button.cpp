@@ -24,7 +24,7 @@ bkButton32::~bkButton32()
 BOOL bkButton32::Create(LPCSTR text, DWORD style, const RECT& rect, HWND parent, UINT id,
                         LPCSTR bitmapFile, HWND toolTipWindow)
 {
-    if (hwnd_ || !BkRegisterClass(kClass, WindowProc, LoadCursor(nullptr, IDC_ARROW)))
+    if (hwnd_ || !BkRegisterClass(kClass, BkControlProc<bkButton32>, LoadCursor(nullptr, IDC_ARROW)))
         return FALSE;
     parent_ = parent;
     toolTip_ = toolTipWindow;
@@ -100,37 +100,9 @@ void bkButton32::Paint(HDC dc)
     DrawTextA(dc, text_, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-LRESULT CALLBACK bkButton32::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    bkButton32* self = BkWindowObject<bkButton32>(hwnd, message, lParam);
-    if (self == nullptr)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    if (message == WM_NCCREATE)
-        self->hwnd_ = hwnd;
-    if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        self->hwnd_ = nullptr;
-        self->pressed_ = self->hot_ = false;
-        return DefWindowProcA(hwnd, message, wParam, lParam);
-    }
-    return self->Handle(message, wParam, lParam);
-}
-
 LRESULT bkButton32::Handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        Paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        Paint(reinterpret_cast<HDC>(wParam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_ENABLE:
         InvalidateRect(hwnd_, nullptr, FALSE);
         return 0;

@@ -172,6 +172,21 @@ protected:
     }
 };
 
+// The visible skin frame of process `process`, waiting up to ten seconds.
+inline HWND FindFrameOf(DWORD process)
+{
+    for (int i = 0; i < 200; ++i) {
+        for (HWND w = FindWindowA(kFrameClass, nullptr); w; w = FindWindowExA(nullptr, w, kFrameClass, nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process && IsWindowVisible(w))
+                return w;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
 }  // namespace client_test
 
 using namespace client_test;

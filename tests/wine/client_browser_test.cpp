@@ -569,16 +569,7 @@ TEST_F(Browser, HandOverToARunningProgram)
     PROCESS_INFORMATION pi = {};
     std::string line = "\"" + ProgramFolder() + "tavclientsl.exe\" " + first.Launch();
     ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    HWND frame = nullptr;
-    for (int i = 0; i < 200 && !frame; ++i) {
-        Sleep(50);
-        for (HWND w = FindWindowA(kFrameClass, nullptr); w; w = FindWindowExA(nullptr, w, kFrameClass, nullptr)) {
-            DWORD process = 0;
-            GetWindowThreadProcessId(w, &process);
-            if (process == pi.dwProcessId && IsWindowVisible(w))
-                frame = w;
-        }
-    }
+    HWND frame = FindFrameOf(pi.dwProcessId);
     ASSERT_TRUE(frame);
     auto width = [&] {
         RECT r;

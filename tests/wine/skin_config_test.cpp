@@ -176,12 +176,12 @@ TEST_F(Skin, AssignCopiesDeeplyAndReversesLists)
     ASSERT_NE(nullptr, copy.mainAnimationSpec());
     EXPECT_NE(source.mainAnimationSpec(), copy.mainAnimationSpec());
     EXPECT_NE(source.button(0), copy.button(2));
-    source.Clear();  // the copy owns its own specs
+    source.Clear();  // the copy owns its own entries
     EXPECT_STREQ("F3", copy.button(2)->function);
-    ButtonSpec spec;
-    EXPECT_TRUE(copy.copyButton(1, &spec));
-    EXPECT_STREQ("F2", spec.function);
-    EXPECT_FALSE(copy.copyButton(3, &spec));
+    ButtonSpec entry;
+    EXPECT_TRUE(copy.copyButton(1, &entry));
+    EXPECT_STREQ("F2", entry.function);
+    EXPECT_FALSE(copy.copyButton(3, &entry));
 }
 
 TEST_F(Skin, PathWithoutBackslashLeavesNamesRelative)
