@@ -594,3 +594,51 @@ TEST_F(Browser, HandOverToARunningProgram)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Browser, BeforeNavigatePreAuthenticatesWithTheSkinsLibrary)
+{
+    std::string library;
+    ASSERT_TRUE(ReadBytes(ProgramFolder() + "testauth.dll", &library));
+    TestSkin skin("preauth");
+    skin.config = "TAL=auth.dll\r\n";
+    skin.extraFiles.push_back({"auth.dll", library});
+    skin.Publish();
+    SetEnvironmentVariableA("TAVIK_TEST_AUTH", "carol:pass");
+    SetEnvironmentVariableA("TAVIK_TEST_AUTH_CALLS", "0");
+    auto app = Open(skin);
+    ASSERT_NE(nullptr, app->skin.authLibraryFile());
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+    Args before;
+    Fire(app.get(), kEventBeforeNavigate,
+         before.Text(TestServerUrl("/auth/carol/pass/pre")).Long(0).Text("").Empty().Text("").BoolOut(&cancel));
+    char calls[16] = "";
+    GetEnvironmentVariableA("TAVIK_TEST_AUTH_CALLS", calls, sizeof calls);
+    EXPECT_STREQ("1", calls);  // the page asked, the skin's library answered
+    EXPECT_GE(Requests("/auth/carol/pass/pre"), 2);  // the challenge, then the answer
+    SetEnvironmentVariableA("TAVIK_TEST_AUTH", nullptr);
+}
+
+TEST(Resources, LinkDialogAndMenuInBothLanguages)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
+        EXPECT_NE(nullptr, FindResourceExA(self, MAKEINTRESOURCEA(5) /* RT_DIALOG */, MAKEINTRESOURCEA(115), language))
+            << language;
+        EXPECT_NE(nullptr, FindResourceExA(self, MAKEINTRESOURCEA(4) /* RT_MENU */, MAKEINTRESOURCEA(109), language))
+            << language;
+    }
+    // The Japanese dialog carries its own caption.
+    HRSRC found = FindResourceExW(self, reinterpret_cast<LPCWSTR>(RT_DIALOG), MAKEINTRESOURCEW(115),
+                                  MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT));
+    ASSERT_NE(nullptr, found);
+    const BYTE* data = static_cast<const BYTE*>(LockResource(LoadResource(self, found)));
+    const DWORD size = SizeofResource(self, found);
+    const std::wstring caption = L"Tavikショートカット作成の確認";
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const std::string wanted(reinterpret_cast<const char*>(caption.c_str()), caption.size() * sizeof(wchar_t));
+    EXPECT_NE(std::string::npos, bytes.find(wanted));
+}
+
+}  // namespace
