@@ -642,3 +642,31 @@ TEST(Resources, LinkDialogAndMenuInBothLanguages)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Browser, TabMovesTheFocusBetweenPageAndAddressBox)
+{
+    TestSkin skin("tabs");
+    skin.config = "URLEDITLOCATION=45,35,150,55\r\nWEBCONTROLLOCATION=10,60,150,110\r\n";
+    skin.Publish();
+    auto app = Open(skin);
+    HWND control = app->browserHost->ControlWindow();
+    ASSERT_NE(nullptr, control);
+    HWND edit = GetWindow(app->addressBox.combo, GW_CHILD);
+    SetForegroundWindow(app->frameWindow);
+    SetFocus(control);
+    MSG fromPage = {control, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(1, app->PreTranslateMessage(&fromPage));
+    HWND inBox = GetFocus();  // the combo box or its edit field
+    EXPECT_TRUE(inBox == app->addressBox.combo || IsChild(app->addressBox.combo, inBox));
+    SetFocus(edit);
+    MSG fromBox = {edit, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(1, app->PreTranslateMessage(&fromBox));
+    HWND focus = GetFocus();
+    EXPECT_TRUE(focus == control || IsChild(control, focus));
+    MSG other = {edit, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
+    EXPECT_EQ(0, app->PreTranslateMessage(&other));
+}
+
+}  // namespace
