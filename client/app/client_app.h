@@ -95,7 +95,9 @@ public:
     void StartMove(POINT client);
     void StartSizing(int hit, POINT client);
     void TrackTo(POINT client);
-    void FinishTracking(POINT client, bool aborted);
+    // Ends a move or a resize at `client`. A move ended because the window
+    // lost the focus places the frame behind `focusTaker`.
+    void FinishTracking(POINT client, bool aborted, HWND focusTaker = nullptr);
     void SetStatusText(const char* text);
     int FrameWidth() const { return frameRect.right - frameRect.left; }
     int FrameHeight() const { return frameRect.bottom - frameRect.top; }

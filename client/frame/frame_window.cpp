@@ -107,7 +107,7 @@ LRESULT CALLBACK FrameProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_KILLFOCUS:
         if (app->tracking && app->sizingEdge == 0) {
             POINT p = app->dragPoint;
-            app->FinishTracking(p, true);
+            app->FinishTracking(p, true, reinterpret_cast<HWND>(wParam));
         }
         break;
     case WM_PAINT: {
@@ -608,7 +608,7 @@ void ClientApp::TrackTo(POINT client)
     DrawTracking(this, dragPoint);
 }
 
-void ClientApp::FinishTracking(POINT client, bool aborted)
+void ClientApp::FinishTracking(POINT client, bool aborted, HWND focusTaker)
 {
     DrawTracking(this, dragPoint);
     LockWindowUpdate(nullptr);
@@ -617,8 +617,9 @@ void ClientApp::FinishTracking(POINT client, bool aborted)
     if (moved && sizingEdge == 0) {
         const int dx = client.x - dragOrigin.x, dy = client.y - dragOrigin.y;
         OffsetRect(&frameRect, dx, dy);
-        SetWindowPos(frameWindow, aborted ? GetFocus() : nullptr, frameRect.left, frameRect.top,
-                     0, 0, SWP_NOSIZE | (aborted ? 0 : SWP_NOZORDER) | SWP_NOACTIVATE);
+        const bool behind = aborted && focusTaker != nullptr;
+        SetWindowPos(frameWindow, behind ? focusTaker : nullptr, frameRect.left, frameRect.top, 0, 0,
+                     SWP_NOSIZE | (behind ? 0 : SWP_NOZORDER) | SWP_NOACTIVATE);
     } else if (moved) {
         frameRect = Proposal(this, client);
         if (BuildBackgroundPicture()) {

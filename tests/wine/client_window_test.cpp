@@ -198,6 +198,30 @@ TEST_F(Client, SizingStretchesByBandsAndMovesControls)
     EXPECT_EQ(120, smallest.bottom - smallest.top);
 }
 
+TEST_F(Client, DraggingTheSkinMovesTheFrameOnceAtRelease)
+{
+    TestSkin skin("move");
+    skin.config = "LAUNCHOPTION=0\r\nX=120\r\nY=110\r\n";
+    skin.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    ASSERT_EQ(1, app->CreateMainWindow(0));
+    SendMessageA(app->frameWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(80, 60));
+    EXPECT_EQ(1, app->tracking);
+    SendMessageA(app->frameWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 65));
+    EXPECT_EQ(120, Frame(app.get()).left);  // only an outline moves meanwhile
+    SendMessageA(app->frameWindow, WM_LBUTTONUP, 0, MAKELPARAM(100, 70));
+    EXPECT_EQ(0, app->tracking);
+    EXPECT_EQ(140, Frame(app.get()).left);
+    EXPECT_EQ(120, Frame(app.get()).top);
+
+    // Pressing and releasing without moving leaves the frame where it was.
+    SendMessageA(app->frameWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40));
+    SendMessageA(app->frameWindow, WM_LBUTTONUP, 0, MAKELPARAM(30, 40));
+    EXPECT_EQ(140, Frame(app.get()).left);
+    EXPECT_EQ(120, Frame(app.get()).top);
+    EXPECT_NE(app->frameWindow, GetCapture());
+}
+
 TEST_F(Client, HitTestCodes)
 {
     TestSkin skin("hit");
