@@ -119,12 +119,9 @@ FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath)
         *folderPath = path;
     if (!path[0])
         return nullptr;
-    IShellFolder* folder = BindFolder(path);
-    if (folder == nullptr)
-        return nullptr;
-    FavoritesMenu* menu = new FavoritesMenu(kFavoritesRootName, folder, path, 50000, 32, true);
-    folder->Release();
-    return menu;
+    // The folder is bound when the popup first opens: the shell is slow to
+    // start, and a window that never shows its favorites need not wait for it.
+    return new FavoritesMenu(kFavoritesRootName, nullptr, path, 50000, 32, true);
 }
 
 void FavoritesMenu::Clear()
@@ -147,6 +144,8 @@ void FavoritesMenu::Attach(HMENU popup)
         DeleteMenu(popup, fixedCount_, MF_BYPOSITION);
     Clear();
     nextId_ = firstId_;
+    if (folder_ == nullptr && !folderPath_.empty())
+        folder_ = BindFolder(folderPath_);
     if (folder_)
         Fill(popup, folder_, folderPath_);
 }

@@ -23,13 +23,15 @@ extern const wchar_t kFavoritesOverflow[];   // "기타 %s(&M)..."
 
 class FavoritesMenu {
 public:
-    // Takes a reference on `folder` (may be null: the menu then stays empty).
+    // Takes a reference on `folder`; when it is null, the folder at
+    // `folderPath` is bound on the first Attach (and when that fails the
+    // popup keeps only its own entries).
     FavoritesMenu(const wchar_t* name, IShellFolder* folder, const std::string& folderPath,
                   int firstId, int maxEntries, bool cacheIcons);
     ~FavoritesMenu();
 
     // The Favorites folder of the current user, and a menu for it; null
-    // when the registry names no folder or it cannot be bound.
+    // when the registry names no folder.
     static FavoritesMenu* ForCurrentUser(std::string* folderPath);
 
     // Rebuilds the favorites behind the popup's own entries.
