@@ -29,11 +29,11 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms)
     return true;
 }
 
-std::vector<uint32_t> PrintClient(HWND hwnd, int* widthOut, int* heightOut)
+namespace {
+
+// Draws into a 32-bit top-down DIB of width x height and answers its pixels.
+std::vector<uint32_t> DrawToPixels(int width, int height, const std::function<void(HDC)>& draw)
 {
-    RECT client;
-    GetClientRect(hwnd, &client);
-    const int width = client.right, height = client.bottom;
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = width;
@@ -45,7 +45,7 @@ std::vector<uint32_t> PrintClient(HWND hwnd, int* widthOut, int* heightOut)
     HDC memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    draw(memory);
     GdiFlush();
     std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
                                  static_cast<const uint32_t*>(bits) + width * height);
@@ -55,11 +55,32 @@ std::vector<uint32_t> PrintClient(HWND hwnd, int* widthOut, int* heightOut)
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    if (widthOut)
-        *widthOut = width;
-    if (heightOut)
-        *heightOut = height;
     return pixels;
+}
+
+}  // namespace
+
+std::vector<uint32_t> CaptureScreen(const RECT& area)
+{
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    return DrawToPixels(width, height, [&](HDC memory) {
+        HDC screen = GetDC(nullptr);
+        BitBlt(memory, 0, 0, width, height, screen, area.left, area.top, SRCCOPY);
+        ReleaseDC(nullptr, screen);
+    });
+}
+
+std::vector<uint32_t> PrintClient(HWND hwnd, int* widthOut, int* heightOut)
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    if (widthOut)
+        *widthOut = client.right;
+    if (heightOut)
+        *heightOut = client.bottom;
+    return DrawToPixels(client.right, client.bottom, [&](HDC memory) {
+        SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory), PRF_CLIENT);
+    });
 }
 
 RecordingWindow::RecordingWindow()

@@ -13,6 +13,9 @@ void PumpMessages(DWORD ms);
 // Dispatches messages until `done` answers true or `ms` pass; answers done().
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
 
+// The screen's pixels in `area`, as 0xRRGGBB rows from the top (one blit).
+std::vector<uint32_t> CaptureScreen(const RECT& area);
+
 // What a window paints, through WM_PRINTCLIENT, as 0xRRGGBB pixels.
 std::vector<uint32_t> PrintClient(HWND hwnd, int* width = nullptr, int* height = nullptr);
 

@@ -159,12 +159,10 @@ TEST_F(Browser, NavigateCompleteTitleAndStatus)
     // The status text appears on the screen in the skin's colour.
     auto yellowPixels = [&] {
         PumpMessages(100);
-        HDC screen = GetDC(nullptr);
+        const RECT status = {300 + 10, 300 + 95, 300 + 150, 300 + 115};
         int n = 0;
-        for (int y = 300 + 95; y < 300 + 115; ++y)
-            for (int x = 300 + 10; x < 300 + 150; ++x)
-                n += GetPixel(screen, x, y) == RGB(255, 255, 0);
-        ReleaseDC(nullptr, screen);
+        for (uint32_t p : CaptureScreen(status))
+            n += p == 0xFFFF00;
         return n;
     };
     EXPECT_EQ(0, yellowPixels());
