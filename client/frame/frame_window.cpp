@@ -1,6 +1,8 @@
 // The skinned frame ("bkFrameSL") and the web area window ("bkClientSL").
 #include <windows.h>
 
+#include "client/frame/dib32.h"
+
 #include <commctrl.h>
 #include <stdio.h>
 #include <string.h>
@@ -312,12 +314,7 @@ void ClientApp::LoadBackground()
     GetObjectA(backgroundBitmap, sizeof info, &info);
     SetRect(&backgroundRect, 0, 0, info.bmWidth, info.bmHeight);
     // The pixels once, as 32-bit top-down rows, for composing and tracing.
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = info.bmWidth;
-    bi.bmiHeader.biHeight = -info.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
     sourcePixels.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     HDC screen = GetDC(nullptr);
     GetDIBits(screen, backgroundBitmap, 0, info.bmHeight, sourcePixels.data(), &bi, DIB_RGB_COLORS);
@@ -367,12 +364,7 @@ bool ClientApp::BuildBackgroundPicture()
     const int w = FrameWidth() > 0 ? FrameWidth() : 1;
     const int h = FrameHeight() > 0 ? FrameHeight() : 1;
     const int w0 = backgroundRect.right, h0 = backgroundRect.bottom;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownDib32(w, h);
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     pictureBitmap = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);

@@ -2,6 +2,8 @@
 // window: a 1600 x 900 background stretched by bands to 1920 x 1080.
 #include <windows.h>
 
+#include "client/frame/dib32.h"
+
 #include <stdio.h>
 
 #include <algorithm>
@@ -46,12 +48,7 @@ int main()
     }
     const Band hb{780, 820}, vb{400, 440};
 
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = w;
-    bi.bmiHeader.biHeight = -h;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownDib32(w, h);
     void* bits = nullptr;
     HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
     uint32_t* picture = static_cast<uint32_t*>(bits);

@@ -2,6 +2,8 @@
 
 #include "win_ui.h"
 
+#include "client/frame/dib32.h"
+
 #include <wininet.h>
 
 #include "win_files.h"
@@ -34,12 +36,7 @@ namespace {
 // Draws into a 32-bit top-down DIB of width x height and answers its pixels.
 std::vector<uint32_t> DrawToPixels(int width, int height, const std::function<void(HDC)>& draw)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownDib32(width, height);
     void* bits = nullptr;
     HDC screen = GetDC(nullptr);
     HDC memory = CreateCompatibleDC(screen);

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "basekit.h"
+#include "client/frame/dib32.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"
@@ -20,12 +21,7 @@ std::vector<uint32_t> Pixels(HBITMAP bitmap, int* width, int* height)
     GetObjectA(bitmap, sizeof info, &info);
     *width = info.bmWidth;
     *height = info.bmHeight;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = info.bmWidth;
-    bi.bmiHeader.biHeight = -info.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
+    BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
     std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     HDC dc = GetDC(nullptr);
     GetDIBits(dc, bitmap, 0, info.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS);
