@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <fdi.h>
 
-#include "cabinet_paths.h"
+#include "core/cabinet_paths.h"
 
 // The deliverables differ in two details; each sets its own once at start-up.
 enum CabinetBuild {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "../../client/skin/package_cipher.h"
+#include "core/package_cipher.h"
 #include "../cabinet.h"
 #include "../cabinet_pack.h"
 

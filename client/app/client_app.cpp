@@ -14,8 +14,8 @@
 #include "client/net/http_fetch.h"
 #include "client/shortcuts/favorites_menu.h"
 #include "client/shortcuts/site_shortcuts.h"
-#include "client/skin/designation.h"
-#include "client/skin/skin_values.h"
+#include "core/designation.h"
+#include "core/skin_values.h"
 #include "netkit.h"
 
 ClientApp* g_firstClient = nullptr;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "basekit.h"
-#include "client/frame/frame_geometry.h"
+#include "core/frame_geometry.h"
 #include "client/skin/skin_config.h"
 
 class BrowserHost;

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "browser_host.h"
-#include "browser_rules.h"
+#include "core/browser_rules.h"
 #include "client/app/client_app.h"
 #include "client/messages.h"
 #include "client/net/http_fetch.h"

@@ -9,8 +9,8 @@
 
 #include "client/app/client_app.h"
 #include "client/browser/browser_host.h"
-#include "client/browser/browser_rules.h"
-#include "client/skin/designation.h"
+#include "core/browser_rules.h"
+#include "core/designation.h"
 #include "client/messages.h"
 #include "client/shortcuts/favorites_menu.h"
 

@@ -12,7 +12,7 @@
 #include "client/app/client_app.h"
 #include "client/browser/browser_host.h"
 #include "client/shortcuts/favorites_menu.h"
-#include "client/skin/designation.h"
+#include "core/designation.h"
 
 const char kFrameClass[] = "bkFrameSL";
 const char kClientClass[] = "bkClientSL";

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "client/app/client_app.h"
-#include "client/commands/hotkey.h"
+#include "core/hotkey.h"
 
 namespace {
 

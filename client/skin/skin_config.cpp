@@ -4,8 +4,8 @@
 #include <string.h>
 
 #include "cabinet/cabinet.h"
-#include "package_cipher.h"
-#include "skin_values.h"
+#include "core/package_cipher.h"
+#include "core/skin_values.h"
 
 namespace {
 

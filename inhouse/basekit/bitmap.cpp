@@ -3,7 +3,7 @@
 
 #include "basekit.h"
 #include "basekit_internal.h"
-#include "dib_format.h"
+#include "core/dib_format.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "download_plan.h"
+#include "core/download_plan.h"
 #include "netkit.h"
 #include "netkit_internal.h"
 #include "resource.h"

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "client/frame/frame_geometry.h"
+#include "core/frame_geometry.h"
 
 namespace {
 

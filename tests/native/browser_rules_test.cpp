@@ -1,8 +1,8 @@
-#include "client/browser/browser_rules.h"
+#include "core/browser_rules.h"
 
 #include <gtest/gtest.h>
 
-#include "client/skin/designation.h"
+#include "core/designation.h"
 
 TEST(Commands, VocabularyByPrefixInOrder)
 {

@@ -1,4 +1,4 @@
-#include "client/skin/designation.h"
+#include "core/designation.h"
 
 #include <gtest/gtest.h>
 

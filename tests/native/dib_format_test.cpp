@@ -1,4 +1,4 @@
-#include "inhouse/basekit/dib_format.h"
+#include "core/dib_format.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "inhouse/netkit/download_plan.h"
+#include "core/download_plan.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "client/frame/frame_geometry.h"
+#include "core/frame_geometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "client/commands/hotkey.h"
+#include "core/hotkey.h"
 
 #include <gtest/gtest.h>
 

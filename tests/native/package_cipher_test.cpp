@@ -1,4 +1,4 @@
-#include "client/skin/package_cipher.h"
+#include "core/package_cipher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "client/skin/skin_values.h"
+#include "core/skin_values.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "client/commands/hotkey.h"
+#include "core/hotkey.h"
 
 TEST(HotkeyTable, EveryRowHasThePublishedCode)
 {

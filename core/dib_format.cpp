@@ -1,4 +1,4 @@
-#include "dib_format.h"
+#include "core/dib_format.h"
 
 namespace {
 

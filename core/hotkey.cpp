@@ -1,4 +1,4 @@
-#include "hotkey.h"
+#include "core/hotkey.h"
 
 #include <string>
 #include <strings.h>

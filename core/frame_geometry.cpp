@@ -1,4 +1,4 @@
-#include "frame_geometry.h"
+#include "core/frame_geometry.h"
 
 #include <algorithm>
 #include <cstdlib>

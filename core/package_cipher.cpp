@@ -1,4 +1,4 @@
-#include "package_cipher.h"
+#include "core/package_cipher.h"
 
 PackageCipher::PackageCipher(const unsigned char* key, size_t keyLength)
     : key_(key), keyLength_(keyLength)

@@ -1,4 +1,4 @@
-#include "designation.h"
+#include "core/designation.h"
 
 #include <algorithm>
 #include <cstdlib>

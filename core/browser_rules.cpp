@@ -1,9 +1,9 @@
-#include "browser_rules.h"
+#include "core/browser_rules.h"
 
 #include <cstdio>
 #include <strings.h>
 
-#include "client/skin/designation.h"
+#include "core/designation.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "download_plan.h"
+#include "core/download_plan.h"
 
 #include <strings.h>
 

@@ -1,4 +1,4 @@
-#include "cabinet_paths.h"
+#include "core/cabinet_paths.h"
 
 #include <cstring>
 

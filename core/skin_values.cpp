@@ -1,4 +1,4 @@
-#include "skin_values.h"
+#include "core/skin_values.h"
 
 #include <cctype>
 #include <climits>
