@@ -55,8 +55,10 @@ unsigned long long EmptyFolder(const std::string& dir)
 }
 
 // The deciphering pass of a skin's package, as the client does it: blocks of
-// 1024 bytes read, deciphered and written to a temporary file.
-bool DecipherFile(const char* in, const char* out, const std::string& key)
+// `blockSize` bytes (1024 in the client) read, deciphered and written to a
+// temporary file.
+bool DecipherFile(const char* in, const char* out, const std::string& key,
+                  DWORD blockSize = PackageCipher::kBlockSize)
 {
     HANDLE src = CreateFileA(in, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -69,11 +71,12 @@ bool DecipherFile(const char* in, const char* out, const std::string& key)
         return false;
     }
     PackageCipher cipher(reinterpret_cast<const unsigned char*>(key.data()), key.size());
-    unsigned char block[PackageCipher::kBlockSize];
+    std::vector<unsigned char> buffer(blockSize);
+    unsigned char* block = buffer.data();
     bool ok = true;
     for (;;) {
         DWORD got = 0, written = 0;
-        if (!ReadFile(src, block, sizeof block, &got, nullptr)) {
+        if (!ReadFile(src, block, blockSize, &got, nullptr)) {
             ok = false;
             break;
         }
@@ -129,7 +132,7 @@ int main(int argc, char** argv)
     }
     const unsigned long long unpacked = EmptyFolder(out);
 
-    std::vector<double> extract, decipher, memoryPass, whole;
+    std::vector<double> extract, decipher, decipherLarge, memoryPass, whole;
     for (int i = 0; i < runs; ++i) {
         double t0 = Now();
         const BOOL ok = ExtractCabinet(package, out.c_str());
@@ -144,6 +147,13 @@ int main(int argc, char** argv)
         if (!DecipherFile(enciphered, temp.c_str(), key))
             return 1;
         decipher.push_back(Now() - t0);
+        DeleteFileA(temp.c_str());
+    }
+    for (int i = 0; i < runs; ++i) {
+        double t0 = Now();
+        if (!DecipherFile(enciphered, temp.c_str(), key, 64 * 1024))
+            return 1;
+        decipherLarge.push_back(Now() - t0);
         DeleteFileA(temp.c_str());
     }
     std::string scratch = packageBytes;
@@ -165,6 +175,8 @@ int main(int argc, char** argv)
     }
     printf("extract %.6f %llu\n", Median(extract), unpacked);
     printf("decipher %.6f %llu\n", Median(decipher),
+           static_cast<unsigned long long>(packageBytes.size()));
+    printf("decipher-64k %.6f %llu\n", Median(decipherLarge),
            static_cast<unsigned long long>(packageBytes.size()));
     printf("cipher-memory %.6f %llu\n", Median(memoryPass),
            static_cast<unsigned long long>(packageBytes.size()));
