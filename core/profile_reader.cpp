@@ -54,7 +54,8 @@ std::string UpToZero(const char* begin, const char* end)
 // Copies `value` into `out` of `size` characters (size > 0), dropping a
 // matching pair of quotes around it. When the buffer cuts the text, the last
 // character kept is still dropped if the text after the opening quote is not
-// longer than the buffer, as the system does.
+// longer than the buffer, as the system does. Nothing after the terminating
+// zero is written.
 void CopyEntry(const char* value, char* out, uint32_t size, bool unquote)
 {
     bool quoted = false;
@@ -66,11 +67,11 @@ void CopyEntry(const char* value, char* out, uint32_t size, bool unquote)
         }
     }
     const size_t length = strlen(value);
-    const size_t kept = length < size - 1 ? length : size - 1;
+    size_t kept = length < size - 1 ? length : size - 1;
+    if (quoted && size >= length && kept > 0)
+        --kept;
     memcpy(out, value, kept);
     out[kept] = '\0';
-    if (quoted && size >= length && kept > 0)
-        out[kept - 1] = '\0';
 }
 
 }  // namespace
@@ -125,8 +126,15 @@ ProfileFile ProfileFile::FromBytes(const void* data, size_t size)
             while (close > begin && close[-1] != ']')
                 --close;
             if (close > begin) {
+                // The name between the brackets, without blanks around it.
+                const char* nameBegin = begin + 1;
+                const char* nameEnd = close - 1;
+                while (nameBegin < nameEnd && IsBlank(static_cast<unsigned char>(*nameBegin)))
+                    ++nameBegin;
+                while (nameEnd > nameBegin && IsBlank(static_cast<unsigned char>(nameEnd[-1])))
+                    --nameEnd;
                 Section section;
-                section.name = UpToZero(begin + 1, close - 1);
+                section.name = UpToZero(nameBegin, nameEnd);
                 file.sections_.push_back(std::move(section));
                 continue;
             }

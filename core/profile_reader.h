@@ -6,18 +6,21 @@
 // - Lines end at CR or LF (any run of them). Blanks (tab, LF, VT, FF, CR,
 //   ^Z and space) around a line are ignored; empty lines are skipped.
 // - A line starting with '[' that holds a ']' opens a section; the name is
-//   the text between the '[' and the LAST ']' of the line, blanks kept.
-//   Without a ']' the line is an ordinary line.
+//   the text between the '[' and the LAST ']' of the line, without blanks
+//   around it. Without a ']' the line is an ordinary line. Lines before the
+//   first section header form a nameless section, found by the name "".
 // - Other lines are "name=value" (split at the first '='; blanks before the
 //   '=' and after it are dropped) or a bare name without a value. A line
 //   starting with ';' is no comment to a lookup: it is a name beginning with
 //   ';' that no ordinary key matches.
 // - Section and key names are compared without regard to ASCII letter case,
-//   after blanks around the asked-for name are dropped. Only the FIRST
-//   section of a name is searched (a repeated section is never reached), and
-//   in it the FIRST key of a name wins.
+//   after blanks around the asked-for name are dropped; a name stored with a
+//   zero byte ends there. Only the FIRST section of a name is searched (a
+//   repeated section is never reached), and in it the FIRST key of a name
+//   wins.
 // - A value enclosed in a matching pair of ' or " loses the pair; when the
-//   buffer is too small, the cut follows the system's quirks exactly.
+//   buffer is too small, the cut follows the system's quirks exactly, and
+//   nothing is written after the terminating zero.
 // - A default loses its trailing spaces (one space is left of an all-space
 //   default), and is unquoted like a value.
 // - Integers: the text as read into a 30-character buffer; empty gives the

@@ -43,10 +43,13 @@ TEST(ProfileReader, LinesNamesAndSections)
         {"[A]\nK=v", "A", "K", "d", 64, "v"},                       // no final newline
         {"  [A]  \n \t K \t = \t v \t \n", "A", "K", "d", 64, "v"}, // blanks around
         {"[A]\nK=v\n", " A ", "\tK ", "d", 64, "v"},                // blanks around asked names
-        {"[ A ]\nK=v\n", "A", "K", "d", 64, "d"},                   // blanks inside [] are kept
+        {"[ A\t]\nK=v\n", "A", "K", "d", 64, "v"},                 // blanks inside [] are dropped
+        {"[A B]\nK=v\n", "A  B", "K", "d", 64, "d"},
         {"[A]x]y\nK=v\n", "A]x", "K", "d", 64, "v"},                // name ends at the last ]
         {"[A\nK=v\n", "A", "K", "d", 64, "d"},                      // no ] : no section
         {"K=v\n[A]\n", "", "K", "d", 64, "v"},                      // keys before any section
+        {"[A]\n[]\nK=v\n", "", "K", "d", 64, "d"},                 // the nameless one comes first
+        {"[A]\nK=v\x1A\n\x1A", "A", "K", "d", 64, "v"},             // ^Z is a blank
         {"[A]\nK=1\n[B]\nK=2\n[A]\nK=3\nL=4\n", "A", "K", "d", 64, "1"},  // first section
         {"[A]\nK=1\n[A]\nL=4\n", "A", "L", "d", 64, "d"},           // a repeated section is never searched
         {"[A]\nK=1\nk=2\n", "A", "K", "d", 64, "1"},                // first key wins
@@ -76,6 +79,7 @@ TEST(ProfileReader, QuotesDefaultsAndBuffers)
         {"[A]\nK=abcdef\n", "A", "K", "", 4, "abc"},                // cut to size - 1
         {"[A]\nK=abcdef\n", "A", "K", "", 1, ""},
         {"[A]\nK=\"abcdef\"\n", "A", "K", "", 8, "abcdef"},
+        {"[A]\nK=\"ab\"\n", "A", "K", "", 3, "a"},
         {"[A]\nK=\"abcdef\"\n", "A", "K", "", 7, "abcde"},          // the quirk: one more dropped
         {"[A]\nK=\"abcdef\"\n", "A", "K", "", 6, "abcde"},
         {"[A]\nK=\"abcdef\"\n", "A", "K", "", 2, "a"},
