@@ -1,12 +1,14 @@
 // Reading a skin configuration: the profile API against our in-memory reader,
 // with the loader's own questions (every key of APPLICATION, the button and
 // animation sections) asked in the loader's order.
-//   profile_bench [FILE.tvc] [RUNS]
-// Without a file, a typical skin (8 buttons, 2 animations) is written first.
+//   profile_bench [FILE.tvc|-] [RUNS]
+// Without a file (or with "-"), a typical skin (8 buttons, 2 animations) is
+// written first.
 #include <windows.h>
 
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include <algorithm>
 #include <string>
@@ -178,7 +180,7 @@ int main(int argc, char** argv)
 {
     std::string path;
     bool written = false;
-    if (argc > 1) {
+    if (argc > 1 && argv[1][0] && strcmp(argv[1], "-") != 0) {
         path = argv[1];
     } else {
         char temp[MAX_PATH];
