@@ -9,8 +9,8 @@ class PackageCipher {
 public:
     enum { kBlockSize = 1024 };
 
-    // `key` is not copied and must outlive the cipher. An empty key is not
-    // a key: Valid() answers false and Apply() leaves data untouched.
+    // The key is copied into one block's worth of key bytes. An empty key is
+    // not a key: Valid() answers false and Apply() leaves data untouched.
     PackageCipher(const unsigned char* key, size_t keyLength);
 
     bool Valid() const { return keyLength_ != 0; }
@@ -23,7 +23,9 @@ public:
     uint64_t Position() const { return position_; }
 
 private:
-    const unsigned char* key_;
     size_t keyLength_;
     uint64_t position_ = 0;
+    // Byte i of every block is XORed with pad_[i]: the key repeated, from
+    // key byte 0 at the block's start.
+    unsigned char pad_[kBlockSize];
 };

@@ -54,3 +54,20 @@ TEST(PackageCipher, EmptyKeyIsNotAKey)
     EXPECT_EQ(1, data[0]);
     EXPECT_EQ(4, data[3]);
 }
+
+TEST(PackageCipher, MatchesTheByteRuleForEveryKeyLengthAndPiece)
+{
+    std::vector<unsigned char> data(6000);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<unsigned char>(i * 131 + (i >> 7));
+    for (size_t keyLength : {1u, 7u, 8u, 13u, 1024u, 1500u}) {
+        std::string key(keyLength, '\0');
+        for (size_t i = 0; i < keyLength; ++i)
+            key[i] = static_cast<char>(i * 17 + 3);
+        std::vector<unsigned char> want = data;
+        for (size_t i = 0; i < want.size(); ++i)
+            want[i] ^= static_cast<unsigned char>(key[(i % 1024) % keyLength]);
+        for (size_t piece : {1u, 5u, 8u, 9u, 1023u, 1024u, 4097u})
+            EXPECT_EQ(want, Apply(key, data, piece)) << keyLength << " " << piece;
+    }
+}
