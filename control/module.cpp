@@ -246,6 +246,10 @@ STDAPI DllUnregisterServer()
 {
     for (const ClassEntry& c : kClasses)
         UnregisterClassEntry(c);
+    #ifdef _WIN64
+    UnRegisterTypeLib(LIBID_TAVINSTTLib, 1, 0, LANG_NEUTRAL, SYS_WIN64);
+#else
     UnRegisterTypeLib(LIBID_TAVINSTTLib, 1, 0, LANG_NEUTRAL, SYS_WIN32);
+#endif
     return S_OK;
 }
