@@ -207,7 +207,7 @@ STDMETHODIMP TavInstCtrl::Invoke(DISPID id, REFIID iid, LCID, WORD flags, DISPPA
 {
     if (!IsEqualIID(iid, IID_NULL))
         return DISP_E_UNKNOWNINTERFACE;
-    ITypeInfo* ti = TypeInfoOf(IID_ITavInstCtrlT);
+    ITypeInfo* ti = VtableTypeInfo();
     if (ti == nullptr)
         return TYPE_E_CANTLOADLIBRARY;
     return ti->Invoke(static_cast<ITavInstCtrlT*>(this), id, flags, params, result, excep, argErr);

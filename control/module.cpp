@@ -164,13 +164,32 @@ ITypeInfo* TypeInfoOf(REFGUID guid)
                                                               : nullptr;
     if (slot == nullptr)
         return nullptr;
-    if (*slot != nullptr && g_typeLib != nullptr)
+    if (*slot != nullptr)
         return *slot;
     if (g_typeLib == nullptr && FAILED(LoadTypeLibEx(ModulePathW().c_str(), REGKIND_NONE, &g_typeLib)))
         return nullptr;
-    if (*slot == nullptr && FAILED(g_typeLib->GetTypeInfoOfGuid(guid, slot)))
+    if (FAILED(g_typeLib->GetTypeInfoOfGuid(guid, slot)))
         return nullptr;
     return *slot;
+}
+
+ITypeInfo* VtableTypeInfo()
+{
+    static ITypeInfo* vtable = nullptr;
+    if (vtable != nullptr)
+        return vtable;
+    ITypeInfo* dispatch = TypeInfoOf(IID_ITavInstCtrlT);
+    if (dispatch == nullptr)
+        return nullptr;
+    // The dual interface's dispatch description leads to its vtable one, which
+    // Invoke calls through.
+    HREFTYPE ref = 0;
+    ITypeInfo* info = nullptr;
+    if (SUCCEEDED(dispatch->GetRefTypeOfImplType(-1, &ref)) && SUCCEEDED(dispatch->GetRefTypeInfo(ref, &info)))
+        vtable = info;
+    else
+        vtable = dispatch;
+    return vtable;
 }
 
 std::string ToAnsi(BSTR text)

@@ -21,6 +21,8 @@ LONG ModuleLockCount();
 // Type information from the embedded type library, loaded once and kept for
 // the life of the process. Null when the library cannot be loaded.
 ITypeInfo* TypeInfoOf(REFGUID guid);
+// The vtable description of ITavInstCtrlT, through which Invoke calls.
+ITypeInfo* VtableTypeInfo();
 
 
 // Converts between BSTR and ANSI (the system code page).

@@ -419,9 +419,20 @@ bool KeyExists(const std::string& key)
     return true;
 }
 
+// regsvr32 as a user would run it (no pipes: its helpers may outlive it).
 int Register(bool unregister = false)
 {
-    return RunProgram(std::string("regsvr32 /s ") + (unregister ? "/u " : "") + ControlDll());
+    std::string line = std::string("regsvr32 /s ") + (unregister ? "/u " : "") + ControlDll();
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    DWORD code = static_cast<DWORD>(-1);
+    if (WaitForSingleObject(pi.hProcess, 30000) == WAIT_OBJECT_0)
+        GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+    return static_cast<int>(code);
 }
 
 class Environment : public ::testing::Environment {
@@ -1109,4 +1120,36 @@ TEST_F(ControlInstall, FailedOrCancelledDownloadDoesNothing)
     EXPECT_FALSE(FileExists(ClientProgram()));
     EXPECT_FALSE(FileExists(LaunchRecord()));
     EXPECT_TRUE(page.sysCommands.empty());
+}
+
+TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
+{
+    PageWindows page("IEFrame");
+    HostedControl host(page.site);
+    host.site->inPlace = false;  // a client site without in-place support
+    std::vector<std::string> seen;
+    auto driverFor = [&](const char* caption) {
+        return new DialogDriver(
+            GetCurrentThreadId(),
+            [&seen](HWND box) {
+                char text[128] = "", title[64] = "";
+                GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+                GetWindowTextA(box, title, sizeof title);
+                seen.push_back(std::string(title) + ": " + text);
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            },
+            0, [caption](HWND box) {
+                char title[64] = "";
+                GetWindowTextA(box, title, sizeof title);
+                return DialogDriver::IsMessageBox(box) && strcmp(title, caption) == 0;
+            });
+    };
+    DialogDriver* first = driverFor("Check");
+    DialogDriver* second = driverFor("check");
+    host.Put(&ITavInstCtrlT::put_DownloadUrl, "http://127.0.0.1/no-version/");  // ends after the frame search
+    EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/"));
+    delete first;
+    delete second;
+    const std::vector<std::string> want = {"Check: Query Interface is fail", "check: Get Place Site is fail"};
+    EXPECT_EQ(want, seen);
 }
