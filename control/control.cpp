@@ -778,24 +778,15 @@ HRESULT TavInstCtrl::SaveContents(IStream* stream, BOOL clearDirty)
 {
     if (stream == nullptr)
         return E_POINTER;
-    std::vector<control_stream::Value> values;
-    for (const PropertyName& p : kProperties) {
-        VARIANT v;
-        const HRESULT hr = GetProperty(p.id, &v);
-        if (FAILED(hr))
-            return hr;
-        if (v.vt == VT_BSTR) {
-            values.push_back(v.bstrVal == nullptr
-                                 ? control_stream::Value::NullText()
-                                 : control_stream::Value::Text(std::u16string(
-                                       reinterpret_cast<const char16_t*>(v.bstrVal), SysStringLen(v.bstrVal))));
-        } else if (v.vt == VT_I2) {
-            values.push_back(control_stream::Value::Int16(v.iVal));
-        } else {
-            values.push_back(control_stream::Value::Int32(v.lVal));
-        }
-        VariantClear(&v);
-    }
+    // The stored values as they are: a text never set stays a null text.
+    auto text = [](BSTR b) {
+        return b == nullptr ? control_stream::Value::NullText()
+                            : control_stream::Value::Text(
+                                  std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)));
+    };
+    const std::vector<control_stream::Value> values = {
+        text(downloadUrl_), text(dataUrl_), text(currentUrl_), control_stream::Value::Int16(minimize_),
+        control_stream::Value::Int32(autoStart_)};
     StreamSink sink(stream);
     if (!control_stream::WriteContents(sink, extent_.cx, extent_.cy, values))
         return STG_E_CANTSAVE;
