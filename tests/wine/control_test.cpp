@@ -1153,3 +1153,23 @@ TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
     const std::vector<std::string> want = {"Check: Query Interface is fail", "check: Get Place Site is fail"};
     EXPECT_EQ(want, seen);
 }
+
+TEST_F(ControlInstall, ScriptedTrueMinimizeLeavesTheBrowser)
+{
+    InstallStandIn();
+    PageWindows page("IEFrame");
+    HostedControl host(page.site);
+    auto dispatch = host.object.As<IDispatch>(IID_IDispatch);
+    VARIANT arg;
+    arg.vt = VT_BOOL;
+    arg.boolVal = VARIANT_TRUE;  // a script's true is -1, not 1
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS put = {&arg, &named, 1, 1};
+    ASSERT_EQ(S_OK, dispatch->Invoke(5, IID_NULL, 0, DISPATCH_PROPERTYPUT, &put, nullptr, nullptr, nullptr));
+    host.Put(&ITavInstCtrlT::put_DownloadUrl, base + "#ver=1,0,2,9");
+    host.Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+    EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/"));
+    EXPECT_EQ(ClientProgram() + " http://page/ main#1 " + Hex(page.top), WaitForLaunch());
+    PumpMessages(200);
+    EXPECT_TRUE(page.sysCommands.empty());
+}
