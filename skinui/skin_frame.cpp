@@ -92,9 +92,7 @@ LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY: {
         // The delegate may free this object: nothing of it is used after.
         KillTimer(hwnd, kTimerDock);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        ownsWindow_ = false;
+        ForgetWindow();
         delegate_->OnFrameDestroyed(hwnd);
         return 0;
     }

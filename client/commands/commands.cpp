@@ -159,13 +159,11 @@ void ClientApp::RunCommand(const char* function, const RECT& controlRect)
         break;
     }
     case kCmdPrint:
-        if (IDispatch* document = browserHost ? browserHost->Document() : nullptr) {
-            IOleCommandTarget* target = nullptr;
-            if (SUCCEEDED(document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+        if (browserHost) {
+            fw::ComPtr<IDispatch> document;
+            *document.put() = browserHost->Document();  // a reference of its own
+            if (auto target = document.As<IOleCommandTarget>(IID_IOleCommandTarget))
                 target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
-                target->Release();
-            }
-            document->Release();
         }
         break;
     case kCmdShortCut:
