@@ -71,9 +71,11 @@ HWND SkinFrame::CreateFrame(HINSTANCE instance, const char* className, const cha
 {
     instance_ = instance;
     const RECT& r = skin_.windowRect();
+    const int width = options_.width > 0 ? options_.width : r.right - r.left;
+    const int height = options_.height > 0 ? options_.height : r.bottom - r.top;
     return Create(instance, className, title,
                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0,
-                  r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr);
+                  r.left, r.top, width, height, nullptr);
 }
 
 LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
