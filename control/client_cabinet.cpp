@@ -7,8 +7,7 @@ namespace tavinst {
 bool ExtractClientCabinet(const char* cabinetPath, const char* folder)
 {
     // The control's build: every file, one delete attempt for an existing target.
-    CabinetSetBuild(CABINET_BUILD_CONTROL);
-    return ExtractCabinet(cabinetPath, folder) != FALSE;
+    return ExtractCabinet(cabinetPath, folder, CabinetOptionsFor(CABINET_BUILD_CONTROL)) != FALSE;
 }
 
 }  // namespace tavinst
