@@ -78,6 +78,7 @@ bool MakeThumbnail(const std::string& source, const std::string& target, int wid
         RealizePalette(screen);
     }
     std::vector<uint8_t> image;
+    uint32_t outEntries = entries;
     {
         HPALETTE oldMemoryPalette = palette ? SelectPalette(memory.get(), palette.get(), FALSE) : nullptr;
         if (palette)
@@ -106,20 +107,27 @@ bool MakeThumbnail(const std::string& source, const std::string& target, int wid
         else
             image.resize(stride * height);
         bih->biSizeImage = stride * height;
+        // The table the bits index: as many entries as the read-back gave.
+        if (layout.bitCount <= 8) {
+            const uint32_t most = 1u << layout.bitCount;
+            outEntries = (bih->biClrUsed != 0 && bih->biClrUsed <= most) ? bih->biClrUsed : most;
+        }
+        bih->biClrUsed = outEntries;
     }
     if (palette)
         SelectPalette(screen, oldScreenPalette, FALSE);
     if (image.empty())
         return false;
 
-    std::vector<uint8_t> out(kFileHeaderSize + infoSize);
+    const uint32_t outInfoSize = infoSize - 4 * entries + 4 * outEntries;
+    std::vector<uint8_t> out(kFileHeaderSize + outInfoSize);
     out[0] = 'B';
     out[1] = 'M';
-    PutU32(&out[2], kFileHeaderSize + infoSize + static_cast<uint32_t>(image.size()));
+    PutU32(&out[2], kFileHeaderSize + outInfoSize + static_cast<uint32_t>(image.size()));
     PutU16(&out[6], 0);
     PutU16(&out[8], 0);
-    PutU32(&out[10], kFileHeaderSize + infoSize);
-    std::copy(info.begin(), info.begin() + infoSize, out.begin() + kFileHeaderSize);
+    PutU32(&out[10], kFileHeaderSize + outInfoSize);
+    std::copy(info.begin(), info.begin() + outInfoSize, out.begin() + kFileHeaderSize);
     out.insert(out.end(), image.begin(), image.end());
     try {
         fw::File(target, fw::File::kCreate).Write(out);
