@@ -2,6 +2,7 @@
 // file errors and file dialog texts, on real files under Wine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,24 +223,34 @@ TEST(PersonalFile, FailedWriteKeepsTheEarlierFile)
     }
     EXPECT_EQ("the earlier file", Read(dir / "old.tvf"));
 
-    // A target that cannot be replaced.
-    SetFileAttributesA((dir / "old.tvf").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A target that another program holds open without sharing.
+    HANDLE held = CreateFileA((dir / "old.tvf").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, held);
     try {
         file.Write(dir / "old.tvf", s.preview, s.config, s.package);
         ADD_FAILURE() << "no error";
     } catch (const fw::FileError& e) {
-        EXPECT_EQ(fw::FileError::kAccessDenied, e.cause());
-        EXPECT_EQ("Access to " + (dir / "old.tvf") + " was denied.", e.message());
+        EXPECT_EQ((dir / "old.tvf"), e.fileName());
     }
+    CloseHandle(held);
     EXPECT_EQ("the earlier file", Read(dir / "old.tvf"));
+    // A target that is a folder.
+    CreateDirectoryA((dir / "folder.tvf").c_str(), nullptr);
+    try {
+        file.Write(dir / "folder.tvf", s.preview, s.config, s.package);
+        ADD_FAILURE() << "no error";
+    } catch (const fw::FileError& e) {
+        EXPECT_EQ(fw::FileError::kAccessDenied, e.cause());
+        EXPECT_EQ("Access to " + (dir / "folder.tvf") + " was denied.", e.message());
+    }
     // No temporary file is left behind.
     EXPECT_EQ(std::vector<std::string>{}, Others(dir, {"old.tvf", "p.bmp", "skin.tvc", "skin.tvd"}));
 
     // A folder that does not exist.
     EXPECT_THROW(file.Write(dir / "no\\such.tvf", s.preview, s.config, s.package), fw::FileError);
 
-    // Replacing a writable file.
-    SetFileAttributesA((dir / "old.tvf").c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Replacing a file nobody holds.
     file.Write(dir / "old.tvf", s.preview, s.config, s.package);
     EXPECT_EQ(5603u, Read(dir / "old.tvf").size());
 }
@@ -279,15 +290,14 @@ TEST(FileError, RealFailuresOfTheFileClass)
     } catch (const fw::FileError& e) {
         EXPECT_EQ((dir / "none.bin") + " was not found.", e.message());
     }
-    WriteBytes(dir / "ro.bin", std::string("x"));
-    SetFileAttributesA((dir / "ro.bin").c_str(), FILE_ATTRIBUTE_READONLY);
+    CreateDirectoryA((dir / "sub").c_str(), nullptr);
     try {
-        fw::File(dir / "ro.bin", fw::File::kCreate);
+        fw::File(dir / "sub", fw::File::kCreate);
         ADD_FAILURE();
     } catch (const fw::FileError& e) {
-        EXPECT_EQ("Access to " + (dir / "ro.bin") + " was denied.", e.message());
+        EXPECT_EQ("Access to " + (dir / "sub") + " was denied.", e.message());
     }
-    SetFileAttributesA((dir / "ro.bin").c_str(), FILE_ATTRIBUTE_NORMAL);
+    WriteBytes(dir / "ro.bin", std::string("x"));
     fw::File small(dir / "ro.bin", fw::File::kRead);
     char two[2];
     EXPECT_THROW(small.ReadExactly(two, 2), fw::FileError);
@@ -295,9 +305,9 @@ TEST(FileError, RealFailuresOfTheFileClass)
 
 TEST(FileDialogs, FiltersAndExtensions)
 {
-    EXPECT_EQ(std::string("Tavik Personal file(*.tvf)\0*.tvf\0\0\0\0", 37),
+    EXPECT_EQ(std::string("Tavik Personal file(*.tvf)\0*.tvf\0\0\0\0", 36),
               fw::SystemFilter("Tavik Personal file(*.tvf)|*.tvf||"));
-    EXPECT_EQ(std::string("A\0*.a\0\0", 8), fw::SystemFilter("A|*.a"));
+    EXPECT_EQ(std::string("A\0*.a\0\0", 7), fw::SystemFilter("A|*.a"));
     EXPECT_EQ("tvf", fw::BareExtension("*.tvf"));
     EXPECT_EQ("bmp", fw::BareExtension(".bmp"));
     EXPECT_EQ("tvc", fw::BareExtension("tvc"));
