@@ -113,10 +113,9 @@ protected:
             }
             break;
         case WM_QUERYDRAGICON:
-            if (icon_ != nullptr) {
-                SetWindowLongPtrA(this->hwnd_, DWLP_MSGRESULT, reinterpret_cast<LONG_PTR>(icon_));
-                return TRUE;
-            }
+            // One of the messages whose answer is the procedure's own result.
+            if (icon_ != nullptr)
+                return reinterpret_cast<INT_PTR>(icon_);
             break;
         }
         return Dialog<T>::HandleMessage(message, wParam, lParam);
