@@ -63,6 +63,7 @@ public:
             self->hwnd_ = nullptr;
             return FALSE;
         }
+        // Through the base, so a derived class may keep its handler protected.
         return static_cast<Dialog*>(self)->HandleMessage(message, wParam, lParam);
     }
 
