@@ -26,6 +26,7 @@ char g_destination[CABINET_PATH_BUFFER];
 char g_wantedName[CABINET_PATH_BUFFER];
 bool g_selective;
 CabinetBuild g_build = CABINET_BUILD_CLIENT;
+CabinetSetWalk g_setWalk;  // the next cabinets FDI asked for in this extraction
 
 const int kOpenReadFlags = _O_RDONLY | _O_BINARY | _O_SEQUENTIAL;                      // 0x8020
 const int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_SEQUENTIAL | _O_BINARY;  // 0x8521
@@ -95,6 +96,7 @@ BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted)
         return FALSE;
     }
 
+    g_setWalk.Reset();
     if (g_fdiCopy(context, namePart, dirPart, 0, CabNotify, nullptr, nullptr))
         return Destroy(context);
     Destroy(context);
@@ -183,6 +185,11 @@ FNFDINOTIFY(CabNotify)
         return CreateTarget(pfdin->psz1);
     case fdintCLOSE_FILE_INFO:
         return CloseTarget(pfdin);
+    case fdintNEXT_CABINET:
+        // A file runs on into the next cabinet of a set: FDI may look for it
+        // once beside this one; a missing or wrong part ends the copy instead
+        // of being asked for again and again.
+        return g_setWalk.NextCabinet(pfdin->psz1, pfdin->fdie);
     default:
         return 0;
     }

@@ -11,6 +11,21 @@ namespace {
 
 const char kApp[] = "APPLICATION";
 
+// A skin package is one cabinet: the cache holds only the one `.tvd` the
+// download fetched, so the other parts of a set can never be beside it.
+bool IsPartOfASet(const char* cabinetPath)
+{
+    HANDLE file = CreateFileA(cabinetPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;  // the extraction reports it
+    unsigned char header[36];
+    DWORD got = 0;
+    const BOOL read = ReadFile(file, header, sizeof header, &got, nullptr);
+    CloseHandle(file);
+    return read && CabinetHeaderIsSetPart(header, got);
+}
+
 void Text(const char* path, const char* section, const char* key, const char* fallback,
           char* out, DWORD size)
 {
@@ -237,7 +252,7 @@ void SkinConfig::Assign(const SkinConfig& other)
 BOOL SkinConfig::ExtractPackage(const char* packagePath)
 {
     if (encrypt_ == 0)
-        return ExtractCabinet(packagePath, directory_);
+        return !IsPartOfASet(packagePath) && ExtractCabinet(packagePath, directory_);
 
     const size_t keyLength = strlen(encryptKey_);
     if (keyLength == 0)
@@ -274,7 +289,7 @@ BOOL SkinConfig::ExtractPackage(const char* packagePath)
     CloseHandle(package);
     if (!CloseHandle(out))
         ok = false;
-    const BOOL extracted = ok && ExtractCabinet(temp, directory_);
+    const BOOL extracted = ok && !IsPartOfASet(temp) && ExtractCabinet(temp, directory_);
     DeleteFileA(temp);
     return extracted;
 }

@@ -52,7 +52,8 @@ public:
     // Extracts the package into `directory`, deciphering it first into
     // "tvd00001.tmp" when `encrypt` is set. An enciphered package needs a
     // key; a missing package, an empty key or a read error fails, and the
-    // temporary file never stays behind.
+    // temporary file never stays behind. A package that is part of a
+    // cabinet set is refused.
     BOOL ExtractPackage(const char* packagePath);
     // Deletes the files the package put into the skin folder (read-only ones
     // too); always succeeds.
