@@ -2,9 +2,17 @@
 // Windows header): outline tracing, the outline file, stretching by bands,
 // hit testing, sizing, placement, docking and control layout.
 #pragma once
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
+
+// Coordinates of hostile skins reach the ends of int's range; sums and
+// differences of them are taken in 64 bits and held to that range.
+inline int SaturateInt(int64_t v)
+{
+    return v < INT_MIN ? INT_MIN : v > INT_MAX ? INT_MAX : static_cast<int>(v);
+}
 
 struct Point {
     int x = 0, y = 0;
@@ -13,8 +21,8 @@ struct Point {
 
 struct Box {  // left, top, right, bottom, as a Windows RECT
     int left = 0, top = 0, right = 0, bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
+    int width() const { return SaturateInt(int64_t{right} - left); }
+    int height() const { return SaturateInt(int64_t{bottom} - top); }
     bool operator==(const Box& o) const
     {
         return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
@@ -32,7 +40,8 @@ struct Box {  // left, top, right, bottom, as a Windows RECT
 std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride);
 
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
-// signed 32-bit). Each point is shifted by +1. False, and nothing allocated
+// signed 32-bit). Each point is shifted by +1 (a stored 2147483647 stays
+// as it is). False, and nothing allocated
 // for the count, when the file is shorter than its count says, or empty.
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points);
 
@@ -86,6 +95,8 @@ int ClassifyEdge(int x, int y, const Box& sizing);
 Box SizingFrame(const Box& cursorArea, int dW, int dH);
 
 // --- Sizing, placement, docking ----------------------------------------------------
+// Every coordinate these give (and the layout functions below) is held to
+// int's range instead of wrapping around.
 // The frame proposed while sizing from `current` by (dx, dy) at the edges the
 // hit code names; width kept in [W0, max(workW, W0)], height likewise.
 Box ProposeFrame(const Box& current, int hit, int dx, int dy, int width0, int height0,
@@ -124,6 +135,8 @@ Box LayoutWebArea(const Box& r, int dW, int dH, const Band& h, const Band& v);
 // Along each outline edge (a Bresenham line, both ends included), each of the
 // four neighbours (left, up, right, down) of a line pixel of colour c becomes
 // the per-channel average of c and the neighbour's own four neighbours.
-// Pixels whose neighbourhood leaves the picture are left alone.
+// Pixels whose neighbourhood leaves the picture are left alone. Each edge is
+// cut to the picture before it is walked: the work is bounded by the picture,
+// however far outside it the points lie.
 void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
                    const std::vector<Point>& outline);
