@@ -555,6 +555,14 @@ TEST_F(Client, SkinPackageThatIsPartOfASetGivesMessage9)
     spec.firstName = "main.tvd";
     const auto parts = BuildStoredCabinetSet(spec);
     ASSERT_TRUE(WriteBytes(skin.Folder() + "main.tvd", parts[0]));
+    // What an earlier download cut off by a crash left in the skin's cache
+    // folder: the next download removes it, and nothing of another name.
+    const std::string folder = CacheFolder("setpart");
+    const std::string host = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
+    CreateDirectoryA(host.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(folder + "tvk3F.tmp", "partial"));
+    ASSERT_TRUE(WriteBytes(folder + "notes.tmp", "mine"));
 
     // The program, as a visitor starts it: message 9 within moments, then it ends.
     STARTUPINFOA si = {sizeof si};
@@ -573,9 +581,11 @@ TEST_F(Client, SkinPackageThatIsPartOfASetGivesMessage9)
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
 
+    EXPECT_FALSE(FileExists(folder + "tvk3F.tmp"));
+    EXPECT_TRUE(FileExists(folder + "notes.tmp"));
+
     // A skin package is one cabinet: not even with its next part beside it in
     // the cache, and not as a later part either.
-    const std::string folder = CacheFolder("setpart");
     ASSERT_TRUE(WriteBytes(folder + "set2.cab", parts[1]));
     {
         std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
