@@ -29,6 +29,7 @@ struct Extraction {
     char destination[CABINET_PATH_BUFFER] = "";
     char wantedName[CABINET_PATH_BUFFER] = "";
     bool selective = false;
+    CabinetSetWalk setWalk;  // the next cabinets FDI asked for in this extraction
 };
 
 // One extraction at a time in the process.
@@ -107,6 +108,7 @@ BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted,
         return FALSE;
     }
 
+    x->setWalk.Reset();
     if (x->fdiCopy(context, namePart, dirPart, 0, CabNotify, nullptr, x))
         return Destroy(x, context);
     Destroy(x, context);
@@ -194,7 +196,7 @@ FNSEEK(CabSeek) { return _lseek(static_cast<int>(hf), dist, seektype); }
 
 FNFDINOTIFY(CabNotify)
 {
-    const Extraction* x = static_cast<const Extraction*>(pfdin->pv);
+    Extraction* x = static_cast<Extraction*>(pfdin->pv);
     switch (fdint) {
     case fdintCOPY_FILE:
         if (!WantedFile(x, pfdin->psz1))
@@ -202,6 +204,11 @@ FNFDINOTIFY(CabNotify)
         return CreateTarget(x, pfdin->psz1);
     case fdintCLOSE_FILE_INFO:
         return CloseTarget(x, pfdin);
+    case fdintNEXT_CABINET:
+        // A file runs on into the next cabinet of a set: FDI may look for it
+        // once beside this one; a missing or wrong part ends the copy instead
+        // of being asked for again and again.
+        return x->setWalk.NextCabinet(pfdin->psz1, pfdin->fdie);
     default:
         return 0;
     }

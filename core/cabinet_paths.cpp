@@ -1,5 +1,6 @@
 #include "core/cabinet_paths.h"
 
+#include <cctype>
 #include <cstring>
 
 bool CabinetStoredNameIsSafe(const char* name)
@@ -86,4 +87,43 @@ const char* CabinetErrorText(int code)
     };
     const unsigned index = static_cast<unsigned>(code);
     return index < sizeof texts / sizeof texts[0] ? texts[index] : "Unknown error";
+}
+
+bool CabinetNameIsPlain(const char* name)
+{
+    if (!CabinetStoredNameIsSafe(name))
+        return false;
+    if (std::strchr(name, '\\') || std::strchr(name, '/'))
+        return false;
+    return std::strcmp(name, ".") != 0;
+}
+
+int CabinetSetWalk::NextCabinet(const char* name, int fdiError)
+{
+    if (fdiError != 0 || name == nullptr || !CabinetNameIsPlain(name))
+        return kAbort;
+    for (int i = 0; i < count_; ++i) {
+        const char* a = asked_[i];
+        const char* b = name;
+        while (*a && std::tolower(static_cast<unsigned char>(*a)) ==
+                         std::tolower(static_cast<unsigned char>(*b))) {
+            ++a;
+            ++b;
+        }
+        if (*a == '\0' && *b == '\0')
+            return kAbort;  // asked for before: FDI could not use it
+    }
+    // A set longer than this is not one this system makes.
+    if (count_ == kMaxParts || !CabinetCopyText(asked_[count_], CABINET_PATH_BUFFER, name))
+        return kAbort;
+    ++count_;
+    return kContinue;
+}
+
+bool CabinetHeaderIsSetPart(const unsigned char* bytes, size_t size)
+{
+    if (bytes == nullptr || size < 32 || std::memcmp(bytes, "MSCF", 4) != 0)
+        return false;
+    const unsigned flags = bytes[30] | (bytes[31] << 8);
+    return (flags & (CABINET_FLAG_PREV | CABINET_FLAG_NEXT)) != 0;
 }

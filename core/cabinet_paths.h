@@ -29,3 +29,33 @@ bool CabinetSplitPath(const char* path, char* namePart, size_t nameSize,
 // Constant text for an FDI error code; codes above 11 (taken as unsigned)
 // give "Unknown error".
 const char* CabinetErrorText(int code);
+
+// Cabinet sets. A cabinet whose data runs on into a next cabinet makes FDI
+// ask for that cabinet (fdintNEXT_CABINET), and ask again, without end, when
+// the answer leaves it missing or wrong. `CabinetSetWalk` decides each answer
+// for one extraction: the first request for a cabinet lets FDI look for it
+// in the folder of the current one (answer 0); a request that carries an FDI
+// error, repeats a cabinet already asked for (letter case ignored), or names
+// anything but a plain file name of that folder is refused (answer -1, which
+// makes FDI abort the copy).
+class CabinetSetWalk {
+public:
+    enum { kContinue = 0, kAbort = -1 };
+    void Reset() { count_ = 0; }
+    int NextCabinet(const char* name, int fdiError);
+
+private:
+    enum { kMaxParts = 64 };
+    char asked_[kMaxParts][CABINET_PATH_BUFFER];
+    int count_ = 0;
+};
+
+// True for a plain file name: not empty, no folder part, drive or stream,
+// not "." or "..".
+bool CabinetNameIsPlain(const char* name);
+
+// Cabinet header flags (at offset 30 of the header) of set members.
+enum { CABINET_FLAG_PREV = 0x0001, CABINET_FLAG_NEXT = 0x0002 };
+// True when `bytes` start a cabinet header ("MSCF") whose flags say that the
+// cabinet continues a previous one or runs on into a next one.
+bool CabinetHeaderIsSetPart(const unsigned char* bytes, size_t size);

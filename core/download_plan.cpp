@@ -40,3 +40,27 @@ bool IsHttpUrl(const std::string& url)
     return strncasecmp(url.c_str(), "http://", 7) == 0 ||
            strncasecmp(url.c_str(), "https://", 8) == 0;
 }
+
+const char kDownloadTempPrefix[] = "tvk";
+
+bool IsDownloadTempName(const std::string& fileName)
+{
+    const size_t prefix = 3, suffix = 4;  // "tvk", ".tmp"
+    if (fileName.size() < prefix + 1 + suffix || fileName.size() > prefix + 4 + suffix)
+        return false;
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (size_t i = 0; i < prefix; ++i)
+        if (lower(fileName[i]) != kDownloadTempPrefix[i])
+            return false;
+    const size_t digitsEnd = fileName.size() - suffix;
+    for (size_t i = prefix; i < digitsEnd; ++i) {
+        const char c = lower(fileName[i]);
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    static const char kSuffix[] = ".tmp";
+    for (size_t i = 0; i < suffix; ++i)
+        if (lower(fileName[digitsEnd + i]) != kSuffix[i])
+            return false;
+    return true;
+}

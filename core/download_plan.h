@@ -28,3 +28,11 @@ std::string FolderOfPath(const std::string& path);
 
 // True for addresses whose answers carry an HTTP status.
 bool IsHttpUrl(const std::string& url);
+
+// Every transfer first writes into a temporary file in its target's folder,
+// named by the system with this prefix: "tvk", one to four hexadecimal
+// digits, ".tmp" (letter case ignored). A transfer that was cut off by a crash
+// or a killed process leaves such a file behind; the next download into the
+// folder removes it. True for exactly those names (a bare file name).
+extern const char kDownloadTempPrefix[];
+bool IsDownloadTempName(const std::string& fileName);

@@ -12,6 +12,23 @@ const int kDy[8] = {0, -1, -1, -1, 0, 1, 1, 1};
 
 int StepCode(const Point& a, const Point& b) { return (b.y - a.y) * 10 + (b.x - a.x) + 11; }
 
+// Where a size cannot be kept once a position leaves int's range, the
+// position gives way: the box keeps its size (up to what int can span) and
+// stops at the end of the range.
+int64_t HoldWithSize(int64_t at, int64_t size)
+{
+    const int64_t low = std::max<int64_t>(INT_MIN, int64_t{INT_MIN} - size);
+    const int64_t high = std::min<int64_t>(INT_MAX, int64_t{INT_MAX} - size);
+    return low > high ? low : std::clamp(at, low, high);
+}
+
+Box BoxAt(int64_t x, int64_t y, int64_t width, int64_t height)
+{
+    x = HoldWithSize(x, width);
+    y = HoldWithSize(y, height);
+    return {static_cast<int>(x), static_cast<int>(y), SaturateInt(x + width), SaturateInt(y + height)};
+}
+
 }  // namespace
 
 std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride,
@@ -96,8 +113,8 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
         return false;  // the count is not trusted beyond what the file holds
     std::vector<Point> out(count);
     for (uint32_t i = 0; i < count; ++i) {
-        out[i].x = static_cast<int32_t>(u32(4 + 8 * size_t{i})) + shift;
-        out[i].y = static_cast<int32_t>(u32(8 + 8 * size_t{i})) + shift;
+        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(4 + 8 * size_t{i}))} + shift);
+        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(8 + 8 * size_t{i}))} + shift);
     }
     points->swap(out);
     return true;
@@ -189,7 +206,8 @@ int ClassifyEdge(int x, int y, const Box& f)
 
 Box SizingFrame(const Box& cursorArea, int dW, int dH)
 {
-    return {cursorArea.left, cursorArea.top, cursorArea.right + dW, cursorArea.bottom + dH};
+    return {cursorArea.left, cursorArea.top, SaturateInt(int64_t{cursorArea.right} + dW),
+            SaturateInt(int64_t{cursorArea.bottom} + dH)};
 }
 
 Box ProposeFrame(const Box& current, int hit, int dx, int dy, int width0, int height0,
@@ -201,28 +219,28 @@ Box ProposeFrame(const Box& current, int hit, int dx, int dy, int width0, int he
     const bool top = hit == kHitTop || hit == kHitTopLeft || hit == kHitTopRight;
     const bool bottom = hit == kHitBottom || hit == kHitBottomLeft || hit == kHitBottomRight;
     if (left)
-        r.left += dx;
+        r.left = SaturateInt(int64_t{r.left} + dx);
     if (right)
-        r.right += dx;
+        r.right = SaturateInt(int64_t{r.right} + dx);
     if (top)
-        r.top += dy;
+        r.top = SaturateInt(int64_t{r.top} + dy);
     if (bottom)
-        r.bottom += dy;
+        r.bottom = SaturateInt(int64_t{r.bottom} + dy);
     const int maxWidth = std::max(workWidth, width0);
     const int maxHeight = std::max(workHeight, height0);
     const int width = std::clamp(r.width(), width0, maxWidth);
     const int height = std::clamp(r.height(), height0, maxHeight);
     if (width != r.width()) {
         if (left)
-            r.left = r.right - width;
+            r.left = SaturateInt(int64_t{r.right} - width);
         else
-            r.right = r.left + width;
+            r.right = SaturateInt(int64_t{r.left} + width);
     }
     if (height != r.height()) {
         if (top)
-            r.top = r.bottom - height;
+            r.top = SaturateInt(int64_t{r.bottom} - height);
         else
-            r.bottom = r.top + height;
+            r.bottom = SaturateInt(int64_t{r.top} + height);
     }
     return r;
 }
@@ -235,22 +253,22 @@ Box PullInside(const Box& r, const Box& work)
         out.left = work.left;
     if (out.top < work.top)
         out.top = work.top;
-    out.right = out.left + w;
-    out.bottom = out.top + h;
+    out.right = SaturateInt(int64_t{out.left} + w);
+    out.bottom = SaturateInt(int64_t{out.top} + h);
     if (out.right > work.right)
-        out.left = work.right - w;
+        out.left = SaturateInt(int64_t{work.right} - w);
     if (out.bottom > work.bottom)
-        out.top = work.bottom - h;
-    out.right = out.left + w;
-    out.bottom = out.top + h;
+        out.top = SaturateInt(int64_t{work.bottom} - h);
+    out.right = SaturateInt(int64_t{out.left} + w);
+    out.bottom = SaturateInt(int64_t{out.top} + h);
     return out;
 }
 
 Box CenterPlacement(int width, int height, const Box& center, const Box& work)
 {
-    const int x = (center.left + center.right) / 2 - width / 2;
-    const int y = (center.top + center.bottom) / 2 - height / 2;
-    return PullInside({x, y, x + width, y + height}, work);
+    const int64_t x = (int64_t{center.left} + center.right) / 2 - width / 2;
+    const int64_t y = (int64_t{center.top} + center.bottom) / 2 - height / 2;
+    return PullInside(BoxAt(x, y, width, height), work);
 }
 
 Box AlignPlacement(const Box& skinRect, int align, const Box& work)
@@ -258,11 +276,11 @@ Box AlignPlacement(const Box& skinRect, int align, const Box& work)
     Box r = PullInside(skinRect, work);
     const int w = r.width(), h = r.height();
     if (align == 1 || align == 6 || align == 3)
-        r.left = work.right - w + r.right - 1024;
+        r.left = SaturateInt(int64_t{work.right} - w + r.right - 1024);
     if (align == 2 || align == 7 || align == 3)
-        r.top = work.bottom - h + r.bottom - 768;
-    r.right = r.left + w;
-    r.bottom = r.top + h;
+        r.top = SaturateInt(int64_t{work.bottom} - h + r.bottom - 768);
+    r.right = SaturateInt(int64_t{r.left} + w);
+    r.bottom = SaturateInt(int64_t{r.top} + h);
     return r;
 }
 
@@ -274,46 +292,46 @@ bool DockPlacement(int align, const Box& target, const Box& lastTarget, int offs
     if ((target.left > work.right && target.top > work.bottom) ||
         (target.right < work.left && target.bottom < work.top))
         return false;
-    int x, y;
+    int64_t x, y;
     switch (align) {
     case 8:
-        x = target.left + offsetX;
-        y = target.top - offsetY - height;
+        x = int64_t{target.left} + offsetX;
+        y = int64_t{target.top} - offsetY - height;
         break;
     case 9:
-        x = target.left - offsetX - width;
-        y = target.top + offsetY;
+        x = int64_t{target.left} - offsetX - width;
+        y = int64_t{target.top} + offsetY;
         break;
     case 10:
-        x = target.left + offsetX;
-        y = target.bottom + offsetY;
+        x = int64_t{target.left} + offsetX;
+        y = int64_t{target.bottom} + offsetY;
         break;
     case 11:
-        x = target.right + offsetX;
-        y = target.top + offsetY;
+        x = int64_t{target.right} + offsetX;
+        y = int64_t{target.top} + offsetY;
         break;
     default:
         return false;
     }
-    *frame = PullInside({x, y, x + width, y + height}, work);
+    *frame = PullInside(BoxAt(x, y, width, height), work);
     return true;
 }
 
 Box LayoutControl(const Box& r, int dW, int dH, const Band& h, const Band& v)
 {
-    const int x = r.right >= h.end ? r.left + dW : r.left;
-    const int y = r.bottom >= v.end ? r.top + dH : r.top;
-    return {x, y, x + r.width(), y + r.height()};
+    const int64_t x = r.right >= h.end ? int64_t{r.left} + dW : r.left;
+    const int64_t y = r.bottom >= v.end ? int64_t{r.top} + dH : r.top;
+    return BoxAt(x, y, int64_t{r.right} - r.left, int64_t{r.bottom} - r.top);
 }
 
 namespace {
 void Horizontal(Box& out, const Box& r, int dW, const Band& h)
 {
     if (r.left >= h.end) {
-        out.left += dW;
-        out.right += dW;
+        out.left = SaturateInt(int64_t{out.left} + dW);
+        out.right = SaturateInt(int64_t{out.right} + dW);
     } else if (r.right >= h.start) {
-        out.right += dW;
+        out.right = SaturateInt(int64_t{out.right} + dW);
     }
 }
 }  // namespace
@@ -323,8 +341,8 @@ Box LayoutAddressBox(const Box& r, int dW, int dH, const Band& h, const Band& v)
     Box out = r;
     Horizontal(out, r, dW, h);
     if (r.top >= v.end || r.bottom >= v.start) {
-        out.top += dH;
-        out.bottom += dH;
+        out.top = SaturateInt(int64_t{out.top} + dH);
+        out.bottom = SaturateInt(int64_t{out.bottom} + dH);
     }
     return out;
 }
@@ -334,10 +352,10 @@ Box LayoutWebArea(const Box& r, int dW, int dH, const Band& h, const Band& v)
     Box out = r;
     Horizontal(out, r, dW, h);
     if (r.top >= v.end) {
-        out.top += dH;
-        out.bottom += dH;
+        out.top = SaturateInt(int64_t{out.top} + dH);
+        out.bottom = SaturateInt(int64_t{out.bottom} + dH);
     } else if (r.bottom >= v.start) {
-        out.bottom += dH;
+        out.bottom = SaturateInt(int64_t{out.bottom} + dH);
     }
     return out;
 }
@@ -360,37 +378,58 @@ uint32_t Average5(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e)
 void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
                    const std::vector<Point>& outline)
 {
+    if (pixels == nullptr || width <= 0 || height <= 0)
+        return;
     auto at = [&](int x, int y) -> uint32_t& { return pixels[static_cast<size_t>(y) * stride + x]; };
     auto inner = [&](int x, int y) { return x >= 1 && y >= 1 && x < width - 1 && y < height - 1; };
     const int nx[4] = {-1, 0, 1, 0}, ny[4] = {0, -1, 0, 1};
+    auto smoothAround = [&](int x, int y) {
+        const uint32_t c = at(x, y);
+        for (int k = 0; k < 4; ++k) {
+            const int qx = x + nx[k], qy = y + ny[k];
+            if (!inner(qx, qy))
+                continue;
+            at(qx, qy) =
+                Average5(c, at(qx - 1, qy), at(qx, qy - 1), at(qx + 1, qy), at(qx, qy + 1));
+        }
+    };
     for (size_t i = 0; i + 1 < outline.size(); ++i) {
-        int x = outline[i].x, y = outline[i].y;
-        const int x1 = outline[i + 1].x, y1 = outline[i + 1].y;
-        const int dx = std::abs(x1 - x), dy = -std::abs(y1 - y);
-        const int sx = x < x1 ? 1 : -1, sy = y < y1 ? 1 : -1;
-        int error = dx + dy;
-        for (int guard = 0; guard <= dx - dy + 1; ++guard) {
-            if (x >= 0 && y >= 0 && x < width && y < height) {
-                const uint32_t c = at(x, y);
-                for (int k = 0; k < 4; ++k) {
-                    const int qx = x + nx[k], qy = y + ny[k];
-                    if (!inner(qx, qy))
-                        continue;
-                    at(qx, qy) = Average5(c, at(qx - 1, qy), at(qx, qy - 1), at(qx + 1, qy),
-                                          at(qx, qy + 1));
-                }
+        // The Bresenham line from p to q has one pixel per step along its
+        // major axis; at step k the minor axis has moved by
+        // floor((2 k minor + major) / (2 major)). Only the steps whose major
+        // coordinate lies in the picture are walked.
+        const int64_t px = outline[i].x, py = outline[i].y;
+        const int64_t qx = outline[i + 1].x, qy = outline[i + 1].y;
+        const uint64_t dx = static_cast<uint64_t>(qx > px ? qx - px : px - qx);
+        const uint64_t dy = static_cast<uint64_t>(qy > py ? qy - py : py - qy);
+        const int64_t sx = px < qx ? 1 : -1, sy = py < qy ? 1 : -1;
+        const bool xMajor = dx >= dy;
+        const uint64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+        const int64_t m0 = xMajor ? px : py, n0 = xMajor ? py : px;
+        const int64_t ms = xMajor ? sx : sy, ns = xMajor ? sy : sx;
+        const int64_t limit = xMajor ? width : height;
+        // Steps k in [0, major] with m0 + ms * k in [0, limit).
+        int64_t first, last;
+        if (ms > 0) {
+            first = std::max<int64_t>(0, -m0);
+            last = std::min<int64_t>(static_cast<int64_t>(major), limit - 1 - m0);
+        } else {
+            first = std::max<int64_t>(0, m0 - (limit - 1));
+            last = std::min<int64_t>(static_cast<int64_t>(major), m0);
+        }
+        for (int64_t k = first; k <= last; ++k) {
+            uint64_t n = 0;
+            if (major != 0) {
+                // Split so that nothing exceeds 64 bits.
+                const uint64_t product = static_cast<uint64_t>(k) * minor;
+                const uint64_t q = product / major, r = product % major;
+                n = q + (2 * r + major) / (2 * major);
             }
-            if (x == x1 && y == y1)
-                break;
-            const int e2 = 2 * error;
-            if (e2 >= dy) {
-                error += dy;
-                x += sx;
-            }
-            if (e2 <= dx) {
-                error += dx;
-                y += sy;
-            }
+            const int64_t m = m0 + ms * k;
+            const int64_t other = n0 + ns * static_cast<int64_t>(n);
+            const int64_t x = xMajor ? m : other, y = xMajor ? other : m;
+            if (x >= 0 && y >= 0 && x < width && y < height)
+                smoothAround(static_cast<int>(x), static_cast<int>(y));
         }
     }
 }

@@ -2,6 +2,7 @@
 // Windows header): outline tracing, the outline file, stretching by bands,
 // hit testing, sizing, placement, docking and control layout.
 #pragma once
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -24,7 +25,8 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
                                 int shift = kOutlineShiftClient);
 
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
-// signed 32-bit). Each point is shifted by `shift`. False, and nothing allocated
+// signed 32-bit). Each point is shifted by `shift` (held to int's range, so
+// a stored 2147483647 stays as it is). False, and nothing allocated
 // for the count, when the file is shorter than its count says, or empty.
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,
                   int shift = kOutlineShiftClient);
@@ -80,6 +82,8 @@ int ClassifyEdge(int x, int y, const Box& sizing);
 Box SizingFrame(const Box& cursorArea, int dW, int dH);
 
 // --- Sizing, placement, docking ----------------------------------------------------
+// Every coordinate these give (and the layout functions below) is held to
+// int's range instead of wrapping around.
 // The frame proposed while sizing from `current` by (dx, dy) at the edges the
 // hit code names; width kept in [W0, max(workW, W0)], height likewise.
 Box ProposeFrame(const Box& current, int hit, int dx, int dy, int width0, int height0,
@@ -118,6 +122,8 @@ Box LayoutWebArea(const Box& r, int dW, int dH, const Band& h, const Band& v);
 // Along each outline edge (a Bresenham line, both ends included), each of the
 // four neighbours (left, up, right, down) of a line pixel of colour c becomes
 // the per-channel average of c and the neighbour's own four neighbours.
-// Pixels whose neighbourhood leaves the picture are left alone.
+// Pixels whose neighbourhood leaves the picture are left alone. Each edge is
+// cut to the picture before it is walked: the work is bounded by the picture,
+// however far outside it the points lie.
 void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
                    const std::vector<Point>& outline);

@@ -20,13 +20,27 @@ void DeleteFileForced(const char* path)
     }
 }
 
+// A skin package is one cabinet: the cache holds only the one `.tvd` the
+// download fetched, so the other parts of a set can never be beside it.
+bool IsPartOfASet(const char* cabinetPath)
+{
+    fw::UniqueFile file(CreateFileA(cabinetPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return false;  // the extraction reports it
+    unsigned char header[36];
+    DWORD got = 0;
+    return ReadFile(file.get(), header, sizeof header, &got, nullptr) &&
+           CabinetHeaderIsSetPart(header, got);
+}
+
 }  // namespace
 
 bool SkinPackage::Extract(const char* packagePath) const
 {
     const char* directory = skin_.directory();
     if (!skin_.encrypt())
-        return ExtractCabinet(packagePath, directory) != FALSE;
+        return !IsPartOfASet(packagePath) && ExtractCabinet(packagePath, directory) != FALSE;
 
     const char* key = skin_.encryptKey();
     const size_t keyLength = strlen(key);
@@ -63,7 +77,7 @@ bool SkinPackage::Extract(const char* packagePath) const
         if (!CloseHandle(out.release()))
             ok = false;
     }
-    const bool extracted = ok && ExtractCabinet(temp, directory);
+    const bool extracted = ok && !IsPartOfASet(temp) && ExtractCabinet(temp, directory);
     DeleteFileA(temp);
     return extracted;
 }

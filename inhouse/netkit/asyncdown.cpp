@@ -34,6 +34,29 @@ std::vector<std::string> Texts(BkPtrList* list)
     return texts;
 }
 
+// Removes what earlier transfers into `folder` left behind when they were cut
+// off (see IsDownloadTempName). A file another transfer is still writing is
+// open without sharing, so its deletion fails and it stays.
+void RemoveLeftoverTemps(const std::string& folder)
+{
+    std::string pattern = folder;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/')
+        pattern += '\\';
+    const std::string prefix = pattern;
+    pattern += kDownloadTempPrefix;
+    pattern += "*.tmp";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsDownloadTempName(found.cFileName))
+            DeleteFileA((prefix + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
 }  // namespace
 
 struct CAsyncDown::Impl : public fw::Dialog<CAsyncDown::Impl> {
@@ -87,11 +110,19 @@ int CAsyncDown::Impl::Transfer(std::vector<std::string>* temps)
     DWORD timeout = 30000;
     InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
     InternetSetOptionA(session, INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const std::string folder = FolderOfPath(plan[i].target);
+        bool seen = false;
+        for (size_t j = 0; j < i && !seen; ++j)
+            seen = FolderOfPath(plan[j].target) == folder;
+        if (!seen)
+            RemoveLeftoverTemps(folder);
+    }
     bool ok = true;
     for (size_t i = 0; ok && i < plan.size(); ++i) {
         char temp[MAX_PATH];
         const std::string folder = FolderOfPath(plan[i].target);
-        if (!GetTempFileNameA(folder.c_str(), "tvk", 0, temp)) {
+        if (!GetTempFileNameA(folder.c_str(), kDownloadTempPrefix, 0, temp)) {
             Fail("cannot write into " + folder);
             ok = false;
             break;

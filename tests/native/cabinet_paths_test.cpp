@@ -96,3 +96,56 @@ TEST(ErrorText, EveryCode)
     EXPECT_STREQ("Unknown error", CabinetErrorText(12));
     EXPECT_STREQ("Unknown error", CabinetErrorText(-1));
 }
+
+TEST(CabinetSet, FirstRequestForEachPartContinuesAndAnythingElseAborts)
+{
+    CabinetSetWalk walk;
+    walk.Reset();
+    EXPECT_EQ(CabinetSetWalk::kContinue, walk.NextCabinet("set2.cab", 0));
+    // FDI asks again for a part it could not open, read or match.
+    for (int error : {1, 2, 10})
+        EXPECT_EQ(CabinetSetWalk::kAbort, walk.NextCabinet("set3.cab", error)) << error;
+    // The same part a second time, even without an error: no end otherwise.
+    EXPECT_EQ(CabinetSetWalk::kAbort, walk.NextCabinet("set2.cab", 0));
+    EXPECT_EQ(CabinetSetWalk::kAbort, walk.NextCabinet("SET2.CAB", 0));
+    EXPECT_EQ(CabinetSetWalk::kContinue, walk.NextCabinet("set3.cab", 0));  // a longer set
+
+    // Only plain names in the folder of the current part.
+    for (const char* name : {"", ".", "..", "..\\x.cab", "sub\\x.cab", "a/b.cab", "C:x.cab",
+                             "\\x.cab"})
+        EXPECT_EQ(CabinetSetWalk::kAbort, walk.NextCabinet(name, 0)) << name;
+    EXPECT_EQ(CabinetSetWalk::kAbort, walk.NextCabinet(nullptr, 0));
+
+    // A new extraction starts afresh.
+    walk.Reset();
+    EXPECT_EQ(CabinetSetWalk::kContinue, walk.NextCabinet("set2.cab", 0));
+}
+
+TEST(CabinetSet, LengthIsBounded)
+{
+    CabinetSetWalk walk;
+    int continued = 0;
+    for (int i = 0; i < 1000; ++i)
+        if (walk.NextCabinet(("part" + std::to_string(i) + ".cab").c_str(), 0) == 0)
+            ++continued;
+    EXPECT_EQ(64, continued);
+    const std::string tooLong(300, 'n');
+    walk.Reset();
+    EXPECT_EQ(CabinetSetWalk::kAbort, walk.NextCabinet(tooLong.c_str(), 0));
+}
+
+TEST(CabinetSet, HeaderFlagsTellSetMembers)
+{
+    unsigned char header[36] = {'M', 'S', 'C', 'F'};
+    EXPECT_FALSE(CabinetHeaderIsSetPart(header, sizeof header));
+    header[30] = 0x04;  // reserve fields only
+    EXPECT_FALSE(CabinetHeaderIsSetPart(header, sizeof header));
+    header[30] = CABINET_FLAG_NEXT;
+    EXPECT_TRUE(CabinetHeaderIsSetPart(header, sizeof header));
+    header[30] = CABINET_FLAG_PREV | 0x04;
+    EXPECT_TRUE(CabinetHeaderIsSetPart(header, sizeof header));
+    EXPECT_FALSE(CabinetHeaderIsSetPart(header, 31));  // cut before the flags
+    EXPECT_FALSE(CabinetHeaderIsSetPart(nullptr, 0));
+    header[0] = 'X';
+    EXPECT_FALSE(CabinetHeaderIsSetPart(header, sizeof header));
+}

@@ -43,3 +43,13 @@ TEST(DownloadPlan, Helpers)
     EXPECT_FALSE(IsHttpUrl("file:///c:/x"));
     EXPECT_FALSE(IsHttpUrl("http:/h"));
 }
+
+TEST(DownloadPlan, LeftoverTemporaryNames)
+{
+    for (const char* name : {"tvk1.tmp", "tvkA3F.tmp", "TVKffff.TMP", "tvk0.tmp", "Tvk12ab.Tmp"})
+        EXPECT_TRUE(IsDownloadTempName(name)) << name;
+    for (const char* name : {"tvk.tmp", "tvk12345.tmp", "tvkg.tmp", "tvk1.tmp.bak", "tvk1.tvd",
+                             "tvo1.tmp", "tvd00001.tmp", "main.tvd", "xtvk1.tmp", "tvk 1.tmp",
+                             "tvk1tmp", ""})
+        EXPECT_FALSE(IsDownloadTempName(name)) << name;
+}

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <climits>
+#include <cstdlib>
 #include <cstdio>
 
 namespace {
@@ -271,4 +273,171 @@ TEST(Smoothing, OnlyNearTheOutline)
     EXPECT_NE(before.px, p.px);
     EXPECT_EQ(before.px[18 * 20 + 18], p.px[18 * 20 + 18]);  // far away: untouched
     SmoothOutline(p.px.data(), p.w, p.h, p.w, {{0, 0}, {19, 19}, {-5, 40}});  // edges: no crash
+}
+
+namespace {
+
+// The edge walk as it was first written (Bresenham, both ends included),
+// in 64 bits: the reference that the clipped walk must match pixel for pixel.
+void SmoothReference(Picture& p, const std::vector<Point>& outline)
+{
+    auto at = [&](int64_t x, int64_t y) -> uint32_t& { return p.px[size_t(y) * p.w + x]; };
+    auto inner = [&](int64_t x, int64_t y) { return x >= 1 && y >= 1 && x < p.w - 1 && y < p.h - 1; };
+    const int nx[4] = {-1, 0, 1, 0}, ny[4] = {0, -1, 0, 1};
+    for (size_t i = 0; i + 1 < outline.size(); ++i) {
+        int64_t x = outline[i].x, y = outline[i].y;
+        const int64_t x1 = outline[i + 1].x, y1 = outline[i + 1].y;
+        const int64_t dx = std::llabs(x1 - x), dy = -std::llabs(y1 - y);
+        const int64_t sx = x < x1 ? 1 : -1, sy = y < y1 ? 1 : -1;
+        int64_t error = dx + dy;
+        for (;;) {
+            if (x >= 0 && y >= 0 && x < p.w && y < p.h) {
+                const uint32_t c = at(x, y);
+                for (int k = 0; k < 4; ++k) {
+                    const int64_t qx = x + nx[k], qy = y + ny[k];
+                    if (!inner(qx, qy))
+                        continue;
+                    uint32_t out = 0;
+                    for (int shift = 0; shift < 24; shift += 8) {
+                        uint32_t sum = 0;
+                        for (uint32_t v : {c, at(qx - 1, qy), at(qx, qy - 1), at(qx + 1, qy), at(qx, qy + 1)})
+                            sum += (v >> shift) & 0xFF;
+                        out |= (sum / 5) << shift;
+                    }
+                    at(qx, qy) = out;
+                }
+            }
+            if (x == x1 && y == y1)
+                break;
+            const int64_t e2 = 2 * error;
+            if (e2 >= dy) {
+                error += dy;
+                x += sx;
+            }
+            if (e2 <= dx) {
+                error += dx;
+                y += sy;
+            }
+        }
+    }
+}
+
+Picture Noise(int w, int h, unsigned seed)
+{
+    Picture p(w, h);
+    unsigned x = seed;
+    for (uint32_t& v : p.px) {
+        x = x * 1103515245u + 12345u;
+        v = x >> 8;
+    }
+    return p;
+}
+
+}  // namespace
+
+TEST(Smoothing, ClippedWalkGivesTheSamePixels)
+{
+    unsigned seed = 7;
+    auto next = [&](int range) {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<int>((seed >> 8) % (2 * range + 1)) - range;
+    };
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int w = 3 + trial % 11, h = 3 + trial % 7;
+        std::vector<Point> outline;
+        for (int i = 0; i < 2 + trial % 4; ++i)
+            outline.push_back({next(20) + w / 2, next(20) + h / 2});
+        Picture a = Noise(w, h, trial), b = a;
+        SmoothOutline(a.px.data(), w, h, w, outline);
+        SmoothReference(b, outline);
+        ASSERT_EQ(b.px, a.px) << "trial " << trial;
+    }
+}
+
+TEST(Smoothing, FarPointsAreCutToThePictureAndDoNotOverflow)
+{
+    // The points of a hostile "edge.pol": segments billions of pixels long.
+    const std::vector<Point> far = {{0, 0}, {0x30000000, 0}, {INT_MAX, INT_MAX}, {INT_MIN, INT_MAX},
+                                    {INT_MIN, INT_MIN}, {INT_MAX, INT_MIN}, {5, 5},
+                                    {INT_MAX, 7}, {-7, INT_MIN}, {19, 19}};
+    std::vector<Point> outline;
+    for (int i = 0; i < 100; ++i)
+        outline.insert(outline.end(), far.begin(), far.end());
+    Picture a = Noise(20, 20, 3);
+    const auto start = std::chrono::steady_clock::now();
+    SmoothOutline(a.px.data(), a.w, a.h, a.w, outline);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 0.5);  // was about a second per segment
+
+    // Where a long segment crosses the picture it smooths what the short one does.
+    Picture longLine = Noise(20, 20, 4), shortLine = longLine;
+    SmoothOutline(longLine.px.data(), 20, 20, 20, {{-1000000000, 6}, {1000000000, 6}});
+    SmoothOutline(shortLine.px.data(), 20, 20, 20, {{0, 6}, {19, 6}});
+    EXPECT_EQ(shortLine.px, longLine.px);
+    Picture diagonal = Noise(20, 20, 5), reference = diagonal;
+    SmoothOutline(diagonal.px.data(), 20, 20, 20, {{-100000, -100000}, {100000, 100000}});
+    SmoothReference(reference, {{-100000, -100000}, {100000, 100000}});
+    EXPECT_EQ(reference.px, diagonal.px);
+}
+
+TEST(EdgePol, ExtremePointsSaturate)
+{
+    // (-1, -1), (0x2FFFFFFF, -1), (0x7FFFFFFF, 0x80000000) as stored.
+    const uint8_t file[] = {3, 0, 0, 0,
+                            0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF,
+                            0xFF, 0xFF, 0xFF, 0x2F, 0xFF, 0xFF, 0xFF, 0xFF,
+                            0xFF, 0xFF, 0xFF, 0x7F, 0x00, 0x00, 0x00, 0x80};
+    std::vector<Point> points;
+    ASSERT_TRUE(ParseEdgePol(file, sizeof file, &points));
+    EXPECT_EQ((std::vector<Point>{{0, 0}, {0x30000000, 0}, {INT_MAX, INT_MIN + 1}}), points);
+}
+
+TEST(Layout, ExtremeSkinValuesSaturate)
+{
+    const Band h{60, 80}, v{40, 50};
+    // CURSORAREA 0,0,99999999999,0 is read as INT_MAX.
+    EXPECT_EQ((Box{0, 0, INT_MAX, 20}), SizingFrame(Box{0, 0, INT_MAX, 0}, 40, 20));
+    EXPECT_EQ((Box{0, 0, INT_MIN, -20}), SizingFrame(Box{0, 0, INT_MIN, 0}, -40, -20));
+    EXPECT_EQ((Box{0, 0, 140, 120}), SizingFrame(Box{0, 0, 100, 100}, 40, 20));  // ordinary
+
+    // A button LOCATION -99999999999,0,1,1.
+    EXPECT_EQ(INT_MAX, (Box{INT_MIN, 0, 1, 1}).width());
+    EXPECT_EQ(INT_MIN, (Box{INT_MAX, INT_MAX, INT_MIN, INT_MIN}).height());
+    EXPECT_EQ((Box{INT_MIN, 0, 1, 1}), LayoutControl(Box{INT_MIN, 0, 1, 1}, 40, 20, h, v));
+    EXPECT_EQ((Box{INT_MIN + 40, 0, 121, 1}), LayoutControl(Box{INT_MIN, 0, 81, 1}, 40, 20, h, v));
+    // Moved beyond the end of the range, a control stops there with its size.
+    EXPECT_EQ((Box{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX}),
+              LayoutControl(Box{INT_MAX - 5, INT_MAX - 5, INT_MAX, INT_MAX}, 40, 20, h, v));
+
+    // STATUSLOCATION 99999999999,0,99999999999,0 and WEBCONTROLLOCATION
+    // 0,99999999999,0,99999999999.
+    EXPECT_EQ((Box{INT_MAX, 0, INT_MAX, 0}), LayoutAddressBox(Box{INT_MAX, 0, INT_MAX, 0}, 40, 20, h, v));
+    EXPECT_EQ((Box{INT_MAX, 0, INT_MAX, 0}), LayoutWebArea(Box{INT_MAX, 0, INT_MAX, 0}, 40, 20, h, v));
+    EXPECT_EQ((Box{0, INT_MAX, 0, INT_MAX}), LayoutWebArea(Box{0, INT_MAX, 0, INT_MAX}, 40, 20, h, v));
+    EXPECT_EQ((Box{0, INT_MAX, 0, INT_MAX}), LayoutAddressBox(Box{0, INT_MAX, 0, INT_MAX}, 40, 20, h, v));
+    EXPECT_EQ((Box{0, 0, 0, INT_MAX}), LayoutWebArea(Box{0, 0, 0, INT_MAX}, 40, 20, h, v));
+    EXPECT_EQ((Box{0, 0, INT_MAX, 0}), LayoutWebArea(Box{0, 0, INT_MAX - 1, 0}, 40, 20, h, v));
+    EXPECT_EQ((Box{INT_MIN, INT_MIN, INT_MIN, INT_MIN}),
+              LayoutWebArea(Box{INT_MIN, INT_MIN, INT_MIN, INT_MIN}, INT_MIN, INT_MIN, Band{}, Band{}));
+
+    // ALIGN=11 with X=2147483647: docked as far right as the work area allows.
+    const Box work{0, 0, 1024, 768};
+    Box frame;
+    ASSERT_TRUE(DockPlacement(11, Box{100, 100, 300, 300}, Box{}, INT_MAX, 0, 200, 100, work, &frame));
+    EXPECT_EQ((Box{824, 100, 1024, 200}), frame);
+    for (int align : {8, 9, 10, 11})
+        ASSERT_TRUE(DockPlacement(align, Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, Box{}, INT_MIN,
+                                  INT_MAX, INT_MAX, INT_MAX, work, &frame));
+
+    // Sizing and placement with the ends of the range.
+    EXPECT_EQ((Box{INT_MIN, 0, INT_MAX, 500}),
+              ProposeFrame(Box{INT_MIN, 0, 100, 100}, kHitBottomRight, INT_MAX, 400, 10, 10, INT_MAX, 10000));
+    EXPECT_EQ((Box{INT_MIN, 0, INT_MIN + 10, 500}),
+              ProposeFrame(Box{INT_MIN, 0, 100, 100}, kHitBottomRight, INT_MAX, 400, 10, 10, 10, 10000));
+    EXPECT_EQ((Box{10 - 2000000000, 10 - 2000000000, 10, 10}),
+              PullInside(Box{-2000000000, -2000000000, 0, 0}, Box{0, 0, 10, 10}));
+    EXPECT_EQ((Box{0, 0, INT_MAX, INT_MAX}),
+              CenterPlacement(INT_MAX, INT_MAX, Box{INT_MAX, INT_MAX, INT_MAX, INT_MAX},
+                              Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}));
+    AlignPlacement(Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX}, 3, Box{INT_MIN, INT_MIN, INT_MAX, INT_MAX});
 }

@@ -275,4 +275,87 @@ TEST_F(Cabinet, RelativeCabinetPathAndUnterminatedDestination)
     EXPECT_EQ("A", Read(scratch / "desta.txt"));
 }
 
+// Two parts of a set: a file that starts in the first part and runs on into
+// the second, and one that lies wholly in the second.
+CabSetSpec TwoPartSet()
+{
+    CabSetSpec spec;
+    spec.spanning = {"big.dat", Pattern(20000, 5)};
+    spec.splitAt = 7000;
+    spec.tail = {"tail.txt", "tail"};
+    return spec;
+}
+
+TEST_F(Cabinet, SetWithAMissingOrWrongNextPartEndsPromptly)
+{
+    const std::string first = scratch / "set1.cab", second = scratch / "set2.cab";
+    auto failsPromptly = [&](const char* what) {
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(ExtractCabinet(first.c_str(), dest.c_str())) << what;
+        // Without an answer that ends it, FDI asks for the part without end.
+        EXPECT_LT(GetTickCount() - start, 3000u) << what;
+        EXPECT_FALSE(FileExists(dest + "tail.txt")) << what;
+    };
+    CabSetSpec spec = TwoPartSet();
+    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(spec)[0]));
+    failsPromptly("missing");
+
+    ASSERT_TRUE(WriteBytes(second, "not a cabinet"));
+    failsPromptly("not a cabinet");
+
+    spec.secondSetId = 0x1111;
+    ASSERT_TRUE(WriteBytes(second, BuildStoredCabinetSet(spec)[1]));
+    failsPromptly("another set");
+
+    // A part that names itself as the next one.
+    spec = TwoPartSet();
+    spec.nextName = "set1.cab";
+    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(spec)[0]));
+    failsPromptly("itself");
+
+    // A next part is looked for only beside the first, by a plain name.
+    spec.nextName = "dest\\set2.cab";
+    auto parts = BuildStoredCabinetSet(spec);
+    ASSERT_TRUE(WriteBytes(first, parts[0]));
+    ASSERT_TRUE(WriteBytes(dest + "set2.cab", parts[1]));
+    failsPromptly("folder part");
+    DeleteFileA((dest + "set2.cab").c_str());
+
+    // The selective variant as well, in every build.
+    DeleteFileA(second.c_str());
+    spec = TwoPartSet();
+    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(spec)[0]));
+    for (CabinetBuild build : {CABINET_BUILD_MANAGER, CABINET_BUILD_CONVERTER}) {
+        CabinetSetBuild(build);
+        const DWORD start = GetTickCount();
+        EXPECT_FALSE(ExtractCabinetFile(first.c_str(), dest.c_str(), "big.dat"));
+        EXPECT_LT(GetTickCount() - start, 3000u);
+    }
+}
+
+TEST_F(Cabinet, WholeSetExtractsPartByPart)
+{
+    const CabSetSpec spec = TwoPartSet();
+    const auto parts = BuildStoredCabinetSet(spec);
+    const std::string first = scratch / "set1.cab", second = scratch / "set2.cab";
+    ASSERT_TRUE(WriteBytes(first, parts[0]));
+    ASSERT_TRUE(WriteBytes(second, parts[1]));
+
+    // The first part gives every file that starts in it, read on into the
+    // second part where it runs on.
+    EXPECT_TRUE(ExtractCabinet(first.c_str(), dest.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"big.dat"}), ListTree(dest));
+    EXPECT_EQ(spec.spanning.data, Read(dest + "big.dat"));
+    // The second gives the files that start in it and passes over the rest.
+    ASSERT_TRUE(DeleteFileA((dest + "big.dat").c_str()));
+    EXPECT_TRUE(ExtractCabinet(second.c_str(), dest.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"tail.txt"}), ListTree(dest));
+    EXPECT_EQ("tail", Read(dest + "tail.txt"));
+
+    // Extracting again gives the same files again.
+    EXPECT_TRUE(ExtractCabinet(first.c_str(), dest.c_str()));
+    EXPECT_TRUE(ExtractCabinet(second.c_str(), dest.c_str()));
+    EXPECT_EQ(spec.spanning.data, Read(dest + "big.dat"));
+}
+
 }  // namespace

@@ -1,5 +1,6 @@
 // The client window under Wine: skin cache, shape, stretching, hit testing,
 // placement, docking, controls, indicators, shutdown chain and re-skinning.
+#include "tests/support/cab_writer.h"
 #include "tests/support/client_fixture.h"
 
 namespace {
@@ -527,6 +528,75 @@ TEST_F(Client, TheProgramStartsShowsAndCloses)
     EXPECT_EQ(0u, code);
     CloseHandle(pi.hProcess);
     CloseHandle(pi.hThread);
+}
+
+// The visible message box of process `process`, waiting up to ten seconds.
+HWND FindMessageBoxOf(DWORD process)
+{
+    for (int i = 0; i < 200; ++i) {
+        for (HWND w = FindWindowA("#32770", nullptr); w; w = FindWindowExA(nullptr, w, "#32770", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == process && GetDlgItem(w, 0xFFFF))
+                return w;
+        }
+        Sleep(50);
+    }
+    return nullptr;
+}
+
+TEST_F(Client, SkinPackageThatIsPartOfASetGivesMessage9)
+{
+    TestSkin skin("setpart");
+    skin.Publish();
+    CabSetSpec spec;
+    spec.spanning = {"back.bmp", std::string(9000, 'b')};
+    spec.splitAt = 3000;
+    spec.firstName = "main.tvd";
+    const auto parts = BuildStoredCabinetSet(spec);
+    ASSERT_TRUE(WriteBytes(skin.Folder() + "main.tvd", parts[0]));
+    // What an earlier download cut off by a crash left in the skin's cache
+    // folder: the next download removes it, and nothing of another name.
+    const std::string folder = CacheFolder("setpart");
+    const std::string host = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
+    CreateDirectoryA(host.c_str(), nullptr);
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(folder + "tvk3F.tmp", "partial"));
+    ASSERT_TRUE(WriteBytes(folder + "notes.tmp", "mine"));
+
+    // The program, as a visitor starts it: message 9 within moments, then it ends.
+    STARTUPINFOA si = {sizeof si};
+    PROCESS_INFORMATION pi = {};
+    std::string line = "\"" + ProgramFolder() + "tavclientsl.exe\" " + skin.Launch();
+    ASSERT_TRUE(CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    HWND box = FindMessageBoxOf(pi.dwProcessId);
+    ASSERT_TRUE(box);
+    char caption[64] = "", text[256] = "";
+    GetWindowTextA(box, caption, sizeof caption);
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    EXPECT_STREQ("Tavik Message", caption);
+    EXPECT_STREQ("Error : File extraction failed", text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 10000));
+    CloseHandle(pi.hProcess);
+    CloseHandle(pi.hThread);
+
+    EXPECT_FALSE(FileExists(folder + "tvk3F.tmp"));
+    EXPECT_TRUE(FileExists(folder + "notes.tmp"));
+
+    // A skin package is one cabinet: not even with its next part beside it in
+    // the cache, and not as a later part either.
+    ASSERT_TRUE(WriteBytes(folder + "set2.cab", parts[1]));
+    {
+        std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+        EXPECT_EQ(9, app->OpenSkinAtStart(app->commandLine));
+    }
+    ASSERT_TRUE(WriteBytes(folder + "main.tvd", parts[1]));
+    {
+        std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+        EXPECT_EQ(9, app->OpenSkinAtStart(app->commandLine));
+    }
+    EXPECT_FALSE(FileExists(folder + "back.bmp"));
 }
 
 }  // namespace

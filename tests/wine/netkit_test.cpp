@@ -1,6 +1,8 @@
 // Netkit.dll under Wine, against the local test server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "netkit.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"
@@ -174,6 +176,39 @@ TEST_F(Netkit, AuthenticationDialogCancelAndLimits)
     });
     EXPECT_EQ(IDOK, dialog.DoModal());
     EXPECT_EQ(256u, strlen(dialog.UserName()));  // typing stops at the limit
+}
+
+TEST_F(Netkit, LeftoverTemporaryFilesGoAtTheNextDownload)
+{
+    // What transfers cut off by a crash left behind.
+    for (const char* name : {"tvk1A.tmp", "TVK2.TMP", "tvkffff.tmp"})
+        ASSERT_TRUE(WriteBytes(scratch / name, "partial"));
+    // Other names stay, and so does a file that another transfer still writes.
+    const std::vector<std::string> kept = {"notes.tvk", "tvd00001.tmp", "tvk-notes.tmp",
+                                           "tvo3.tmp", "tvkbusy.tmp"};
+    for (const std::string& name : kept)
+        ASSERT_TRUE(WriteBytes(scratch / name, "keep"));
+    ASSERT_TRUE(WriteBytes(scratch / "tvk7.tmp", "in use"));
+    HANDLE busy = CreateFileA((scratch / "tvk7.tmp").c_str(), GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, busy);
+
+    CAsyncDown down;
+    down.SetDownload(TestServerUrl("/files").c_str(), "a.tvc", scratch.path().c_str(), 0);
+    EXPECT_EQ(IDOK, down.DoModal(nullptr)) << down.GetErrorText();
+    CloseHandle(busy);
+    std::vector<std::string> expected = kept;
+    expected.push_back("a.tvc");
+    expected.push_back("tvk7.tmp");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(expected, ListTree(scratch.path()));
+
+    // A download that fails cleans up as well.
+    ASSERT_TRUE(WriteBytes(scratch / "tvk3.tmp", "partial"));
+    CAsyncDown failing;
+    failing.SetDownload(TestServerUrl("/status/404").c_str(), "b.tvc", scratch.path().c_str(), 0);
+    EXPECT_EQ(-1, failing.DoModal(nullptr));
+    EXPECT_FALSE(FileExists(scratch / "tvk3.tmp"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // tavpack, run as a separate program the way skin authors run it.
 #include <gtest/gtest.h>
 
+#include "tests/support/cab_writer.h"
 #include "tests/support/win_files.h"
 
 namespace {
@@ -111,6 +112,23 @@ TEST_F(Tavpack, EncipheredPackageExtractsOnlyOnceDeciphered)
     ASSERT_EQ(0, Run("decipher secret " + Q(scratch / "enc.tvd") + " " + Q(scratch / "dec.tvd")));
     EXPECT_EQ(0, Run("extract " + Q(scratch / "dec.tvd") + " " + Q(scratch / "out")));
     EXPECT_EQ(std::string(5000, 'a'), Read(scratch / "out\\a.txt"));
+}
+
+TEST_F(Tavpack, FirstPartOfASetEndsPromptly)
+{
+    CabSetSpec spec;
+    spec.spanning = {"big.dat", std::string(9000, 's')};
+    spec.splitAt = 4000;
+    ASSERT_TRUE(WriteBytes(scratch / "set1.cab", BuildStoredCabinetSet(spec)[0]));
+    ASSERT_TRUE(CreateDirectoryA((scratch / "out").c_str(), nullptr));
+    std::string out;
+    const DWORD start = GetTickCount();
+    // The program used to keep asking for the missing second part.
+    EXPECT_EQ(1, RunProgram("\"" + ProgramFolder() + "tavpack.exe\" extract " +
+                                Q(scratch / "set1.cab") + " " + Q(scratch / "out\\"),
+                            &out, 10000));
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_NE(std::string::npos, out.find("extraction failed")) << out;
 }
 
 }  // namespace
