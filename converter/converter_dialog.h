@@ -10,13 +10,14 @@
 #include "framework/handles.h"
 #include "personalfile/personal_file.h"
 
-// The form's limits, in characters.
-const size_t kTitleLimit = 32;
-const size_t kAuthorLimit = 32;
-const size_t kCommentLimit = 255;
+// The form's limits, in characters: the header's, except the two paths,
+// which the form takes longer (Make refuses those the header cannot hold).
+const size_t kTitleLimit = pf::kTitleChars;
+const size_t kAuthorLimit = pf::kAuthorChars;
+const size_t kCommentLimit = pf::kCommentChars;
 const size_t kPathLimit = 1024;
-const size_t kUrlLimit = 2048;
-const size_t kRightsLimit = 255;
+const size_t kUrlLimit = pf::kUrlChars;
+const size_t kRightsLimit = pf::kRightsChars;
 
 // Filters and default extensions of the file dialogs.
 extern const char kTvfFilter[];

@@ -9,7 +9,7 @@ namespace {
 const char* Format(FileError::Cause cause)
 {
     switch (cause) {
-    case FileError::kGeneric: return "An unexpected error occurred while accessing %1.";
+    case FileError::kGeneric: return "An unknown error occurred while accessing %1.";
     case FileError::kFileNotFound: return "%1 was not found.";
     case FileError::kBadPath: return "%1 contains an invalid path.";
     case FileError::kTooManyOpenFiles:
@@ -26,7 +26,7 @@ const char* Format(FileError::Cause cause)
     case FileError::kDiskFull: return "Disk full while accessing %1.";
     case FileError::kEndOfFile: return "An attempt was made to access %1 past its end.";
     }
-    return "An unexpected error occurred while accessing %1.";
+    return "An unknown error occurred while accessing %1.";
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "personalfile/personal_file.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -180,26 +181,28 @@ std::vector<uint8_t> PersonalFile::ReadPackage()
 void PersonalFile::Write(const std::string& target, const std::string& previewPath,
                          const std::string& configPath, const std::string& packagePath)
 {
-    PendingFile pending(target);
+    std::optional<PendingFile> pending;
     {
+        // The sources first: a missing one is reported before the target.
         fw::File preview(previewPath, fw::File::kRead);
         fw::File config(configPath, fw::File::kRead);
         fw::File package(packagePath, fw::File::kRead);
         header_.SetSizes(SectionSize(preview), SectionSize(config), SectionSize(package));
         header_.SetCreationTime(CurrentUtcTime());
+        pending.emplace(target);
         try {
-            fw::File out(pending.path(), fw::File::kCreate);
+            fw::File out(pending->path(), fw::File::kCreate);
             out.Write(header_.bytes(), pf::kHeaderSize);
             CopyBytes(preview, out, header_.previewSize());
             CopyBytes(config, out, header_.configSize());
             CopyBytes(package, out, header_.packageSize());
         } catch (const fw::FileError& error) {
             // The user knows the target, not our temporary name for it.
-            if (error.fileName() == pending.path())
+            if (error.fileName() == pending->path())
                 throw fw::FileError(error.cause(), target, error.osError());
             throw;
         }
     }
     // Every file is closed: the target may even be one of the sources.
-    pending.Commit();
+    pending->Commit();
 }

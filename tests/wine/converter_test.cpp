@@ -266,6 +266,34 @@ TEST_F(Converter, TheFormLimitsCarriesTheIconAndTheAboutEntry)
     EXPECT_EQ("About ConvTVP", aboutCaption);
 }
 
+TEST_F(Converter, EveryLabelAndButtonOfTheEnglishForm)
+{
+    struct Button {
+        int id;
+        const char* text;
+    } buttons[] = {{1001, "..."}, {1015, "..."}, {1010, "Load TVP"}, {1009, "Make TVP"}, {1008, "E&xit"}};
+    std::vector<std::string> texts, buttonTexts;
+    RunConverter([&](Author& a) {
+        for (HWND h = GetWindow(a.Form(), GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+            char cls[16] = "";
+            GetClassNameA(h, cls, sizeof cls);
+            if (lstrcmpiA(cls, "Edit") != 0)
+                texts.push_back(TextOf(h));
+        }
+        for (const Button& b : buttons)
+            buttonTexts.push_back(TextOf(GetDlgItem(a.Form(), b.id)));
+    });
+    const std::vector<std::string> expected = {
+        "Tavik Personal  File Information", "Title", "Author", "Comment",
+        "Lisence\nInformation", "Preview Image", "Path", "...", "TVC Infomation", "TVC File",
+        "...", "Start URL", "Data Url",
+        "Notice : Data Url can be blanked. then start url is used in data Url.",
+        "Load TVP", "Make TVP", "E&xit"};
+    EXPECT_EQ(expected, texts);
+    for (size_t i = 0; i < buttonTexts.size(); ++i)
+        EXPECT_EQ(buttons[i].text, buttonTexts[i]) << buttons[i].id;
+}
+
 TEST_F(Converter, MakeAsksForTheConfigurationThenTheStartUrl)
 {
     Box first, second, third;

@@ -249,6 +249,14 @@ TEST(PersonalFile, FailedWriteKeepsTheEarlierFile)
 
     // A folder that does not exist.
     EXPECT_THROW(file.Write(dir / "no\\such.tvf", s.preview, s.config, s.package), fw::FileError);
+    // The sources are opened before the target is made: a missing source is
+    // the error reported, whatever the target's state.
+    try {
+        file.Write(dir / "no\\such.tvf", s.preview, dir / "gone.tvc", s.package);
+        ADD_FAILURE() << "no error";
+    } catch (const fw::FileError& e) {
+        EXPECT_EQ((dir / "gone.tvc") + " was not found.", e.message());
+    }
 
     // Replacing a file nobody holds.
     file.Write(dir / "old.tvf", s.preview, s.config, s.package);
@@ -271,7 +279,7 @@ TEST(FileError, TextsAndCauses)
         {ERROR_HANDLE_EOF, fw::FileError::kEndOfFile, "An attempt was made to access x.tvf past its end."},
         {ERROR_TOO_MANY_OPEN_FILES, fw::FileError::kTooManyOpenFiles,
          "x.tvf could not be opened because there are too many open files."},
-        {12345, fw::FileError::kGeneric, "An unexpected error occurred while accessing x.tvf."},
+        {12345, fw::FileError::kGeneric, "An unknown error occurred while accessing x.tvf."},
     };
     for (const Case& c : cases) {
         const fw::FileError e = fw::FileError::FromOsError(c.os, "x.tvf");
