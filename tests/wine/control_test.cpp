@@ -552,7 +552,13 @@ TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
     EXPECT_EQ(E_FAIL, control->put_DataUrl(empty));  // an empty text is refused...
     BSTR value = nullptr;
     EXPECT_EQ(S_OK, control->get_DataUrl(&value));
-    EXPECT_EQ(nullptr, value);                      // ...and leaves the property empty
+    ASSERT_NE(nullptr, value);                      // ...and leaves the property empty,
+    EXPECT_EQ(0u, SysStringLen(value));             // a copy of the text given
+    SysFreeString(value);
+    value = nullptr;
+    EXPECT_EQ(E_FAIL, control->put_DownloadUrl(nullptr));
+    EXPECT_EQ(S_OK, control->get_DownloadUrl(&value));
+    EXPECT_EQ(nullptr, value);                      // a null text stays null
     SysFreeString(empty);
     LONG autoStart = 0;
     EXPECT_EQ(S_OK, control->get_AutoStart(&autoStart));
@@ -932,6 +938,29 @@ TEST(ControlPersistence, StreamBytesStorageAndConversion)
         host.control->get_AutoStart(&autoStart);
         EXPECT_EQ(0, minimize);
         EXPECT_EQ(7, autoStart);
+
+        // An empty text put is saved as an empty text (its terminating zero
+        // alone), unlike a text never set, and loads back as it was.
+        HostedControl emptied(page.site);
+        EXPECT_EQ(E_FAIL, emptied.Put(&ITavInstCtrlT::put_DataUrl, ""));
+        auto emptiedPersist = emptied.object.As<IPersistStreamInit>(IID_IPersistStreamInit);
+        ComPtr<IStream> emptyStream;
+        CreateStreamOnHGlobal(nullptr, TRUE, emptyStream.put());
+        ASSERT_EQ(S_OK, emptiedPersist->Save(emptyStream.get(), TRUE));
+        const std::vector<uint8_t> emptyBytes = StreamBytes(emptyStream.get());
+        const std::vector<uint8_t> emptyText = {8, 0, 0, 0, 0, 0, 8, 0, 2, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0};
+        ASSERT_GE(emptyBytes.size(), 32u);
+        EXPECT_EQ(emptyText, std::vector<uint8_t>(emptyBytes.begin() + 12, emptyBytes.begin() + 32));
+        HostedControl reloaded(page.site);
+        ASSERT_EQ(S_OK, reloaded.object.As<IPersistStreamInit>(IID_IPersistStreamInit)
+                            ->Load(StreamOf(emptyBytes).get()));
+        BSTR data = nullptr, download = nullptr;
+        reloaded.control->get_DataUrl(&data);
+        reloaded.control->get_DownloadUrl(&download);
+        EXPECT_TRUE(data != nullptr && SysStringLen(data) == 0);
+        EXPECT_EQ(nullptr, download);
+        SysFreeString(data);
+        SysFreeString(download);
 
         // A text whose byte count runs past the stream is refused.
         std::vector<uint8_t> broken(saved.begin(), saved.begin() + 14);
