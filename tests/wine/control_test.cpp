@@ -1151,6 +1151,29 @@ TEST_F(ControlInstall, FailedOrCancelledDownloadDoesNothing)
     EXPECT_TRUE(page.sysCommands.empty());
 }
 
+TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
+{
+    PublishClientCabinet("ctl");
+    const std::string folder = ClientFolder().substr(0, ClientFolder().size() - 1);
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+    {
+        HANDLE file = CreateFileA(folder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        CloseHandle(file);
+    }
+    {
+        PageWindows page("IEFrame");
+        HostedControl host(page.site);
+        LoadPage(host, base + "#ver=1,0,2,9", "http://page/");
+        PumpMessages(1000);
+        EXPECT_EQ(0, Requests("/ctl/tavclientsl.cab"));
+        EXPECT_TRUE(page.sysCommands.empty());
+    }
+    DeleteFileA(folder.c_str());
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+}
+
 TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
 {
     PageWindows page("IEFrame");
