@@ -5,6 +5,7 @@
 // the refused update are shown.
 #include <windows.h>
 
+#include <cstdio>
 #include <vector>
 
 #include "control/client_cabinet.h"
@@ -136,8 +137,9 @@ bool TavInstCtrl::EnsureCabinetLibrary()
     }
     if (!Download(ToAnsi(downloadUrl_), kCabinetLibraryPacked, systemDir, browserFrame_))
         return false;
-    // Only a change of name: the system's packed copy is what the page offers.
-    MoveFileA((std::string(systemDir) + kCabinetLibraryPacked).c_str(), library.c_str());
+    // Only a change of name (the runtime's rename; its outcome is not looked
+    // at): the system's packed copy is what the page offers.
+    std::rename((std::string(systemDir) + kCabinetLibraryPacked).c_str(), library.c_str());
     return true;
 }
 
@@ -170,9 +172,11 @@ bool TavInstCtrl::InstallClient()
         return false;
     }
     // The folder is made when missing; the page's process keeps its own
-    // current directory.
+    // current directory. A file of that name is no folder: nothing is fetched.
     const std::string folder = ClientFolder();
-    if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    if (!isFolder && !CreateDirectoryA(folder.c_str(), nullptr))
         return false;
     if (!Download(ToAnsi(downloadUrl_), kClientCabinet, folder, browserFrame_))
         return false;

@@ -232,9 +232,11 @@ HRESULT TavInstCtrl::PutProperty(DISPID id, VARIANT* value)
 
 HRESULT TavInstCtrl::PutText(BSTR* field, BSTR value)
 {
+    // The argument is kept as given: an empty text stays an empty text (not
+    // a null one), which is what a later get and the saved stream show.
     SysFreeString(*field);
     *field = nullptr;
-    if (value != nullptr && SysStringLen(value) > 0)
+    if (value != nullptr)
         *field = SysAllocStringLen(value, SysStringLen(value));
     dirty_ = true;
     if (*field == nullptr || (*field)[0] == L'\0')
@@ -813,13 +815,14 @@ HRESULT TavInstCtrl::LoadContents(IStream* stream)
         VARIANT v;
         VariantInit(&v);
         if (p.type == VT_BSTR) {
-            // A text that was never set comes back unset; it is not an error.
+            // A text that was never set (or was set empty) comes back as it
+            // was saved; it is not an error and starts nothing.
             if (value.isNull || value.text.empty()) {
                 BSTR* field = p.id == kDispDownloadUrl ? &downloadUrl_
                               : p.id == kDispDataUrl   ? &dataUrl_
                                                        : &currentUrl_;
                 SysFreeString(*field);
-                *field = nullptr;
+                *field = value.isNull ? nullptr : SysAllocString(L"");
                 continue;
             }
             v.vt = VT_BSTR;

@@ -552,7 +552,13 @@ TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
     EXPECT_EQ(E_FAIL, control->put_DataUrl(empty));  // an empty text is refused...
     BSTR value = nullptr;
     EXPECT_EQ(S_OK, control->get_DataUrl(&value));
-    EXPECT_EQ(nullptr, value);                      // ...and leaves the property empty
+    ASSERT_NE(nullptr, value);                      // ...and leaves the property empty,
+    EXPECT_EQ(0u, SysStringLen(value));             // a copy of the text given
+    SysFreeString(value);
+    value = nullptr;
+    EXPECT_EQ(E_FAIL, control->put_DownloadUrl(nullptr));
+    EXPECT_EQ(S_OK, control->get_DownloadUrl(&value));
+    EXPECT_EQ(nullptr, value);                      // a null text stays null
     SysFreeString(empty);
     LONG autoStart = 0;
     EXPECT_EQ(S_OK, control->get_AutoStart(&autoStart));
@@ -933,6 +939,29 @@ TEST(ControlPersistence, StreamBytesStorageAndConversion)
         EXPECT_EQ(0, minimize);
         EXPECT_EQ(7, autoStart);
 
+        // An empty text put is saved as an empty text (its terminating zero
+        // alone), unlike a text never set, and loads back as it was.
+        HostedControl emptied(page.site);
+        EXPECT_EQ(E_FAIL, emptied.Put(&ITavInstCtrlT::put_DataUrl, ""));
+        auto emptiedPersist = emptied.object.As<IPersistStreamInit>(IID_IPersistStreamInit);
+        ComPtr<IStream> emptyStream;
+        CreateStreamOnHGlobal(nullptr, TRUE, emptyStream.put());
+        ASSERT_EQ(S_OK, emptiedPersist->Save(emptyStream.get(), TRUE));
+        const std::vector<uint8_t> emptyBytes = StreamBytes(emptyStream.get());
+        const std::vector<uint8_t> emptyText = {8, 0, 0, 0, 0, 0, 8, 0, 2, 0, 0, 0, 0, 0, 8, 0, 0, 0, 0, 0};
+        ASSERT_GE(emptyBytes.size(), 32u);
+        EXPECT_EQ(emptyText, std::vector<uint8_t>(emptyBytes.begin() + 12, emptyBytes.begin() + 32));
+        HostedControl reloaded(page.site);
+        ASSERT_EQ(S_OK, reloaded.object.As<IPersistStreamInit>(IID_IPersistStreamInit)
+                            ->Load(StreamOf(emptyBytes).get()));
+        BSTR data = nullptr, download = nullptr;
+        reloaded.control->get_DataUrl(&data);
+        reloaded.control->get_DownloadUrl(&download);
+        EXPECT_TRUE(data != nullptr && SysStringLen(data) == 0);
+        EXPECT_EQ(nullptr, download);
+        SysFreeString(data);
+        SysFreeString(download);
+
         // A text whose byte count runs past the stream is refused.
         std::vector<uint8_t> broken(saved.begin(), saved.begin() + 14);
         const uint8_t huge[] = {0xFF, 0xFF, 0xFF, 0x7F};
@@ -1120,6 +1149,29 @@ TEST_F(ControlInstall, FailedOrCancelledDownloadDoesNothing)
     EXPECT_FALSE(FileExists(ClientProgram()));
     EXPECT_FALSE(FileExists(LaunchRecord()));
     EXPECT_TRUE(page.sysCommands.empty());
+}
+
+TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
+{
+    PublishClientCabinet("ctl");
+    const std::string folder = ClientFolder().substr(0, ClientFolder().size() - 1);
+    RemoveDirectoryA(folder.c_str());
+    ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
+    {
+        HANDLE file = CreateFileA(folder.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, file);
+        CloseHandle(file);
+    }
+    {
+        PageWindows page("IEFrame");
+        HostedControl host(page.site);
+        LoadPage(host, base + "#ver=1,0,2,9", "http://page/");
+        PumpMessages(1000);
+        EXPECT_EQ(0, Requests("/ctl/tavclientsl.cab"));
+        EXPECT_TRUE(page.sysCommands.empty());
+    }
+    DeleteFileA(folder.c_str());
+    EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
 }
 
 TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
