@@ -63,7 +63,7 @@ public:
             self->hwnd_ = nullptr;
             return FALSE;
         }
-        return self->HandleMessage(message, wParam, lParam);
+        return static_cast<Dialog*>(self)->HandleMessage(message, wParam, lParam);
     }
 
 protected:

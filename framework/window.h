@@ -82,10 +82,11 @@ public:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;
             self->ownsWindow_ = false;
-            self->OnDetached();
+            static_cast<Window*>(self)->OnDetached();
             return DefWindowProcA(hwnd, message, wParam, lParam);
         }
-        return self->HandleMessage(message, wParam, lParam);
+        // Through the base, so that T may keep its handler protected.
+        return static_cast<Window*>(self)->HandleMessage(message, wParam, lParam);
     }
 
 protected:
@@ -193,7 +194,7 @@ private:
             self->Detach();
             return CallWindowProcA(original, hwnd, message, wParam, lParam);
         }
-        return self->HandleMessage(message, wParam, lParam);
+        return static_cast<Subclass*>(self)->HandleMessage(message, wParam, lParam);
     }
     WNDPROC original_ = nullptr;
 };

@@ -1,4 +1,4 @@
-#include "favorites_menu.h"
+#include "skinui/favorites_menu.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -121,7 +121,7 @@ FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath)
         return nullptr;
     // The folder is bound when the popup first opens: the shell is slow to
     // start, and a window that never shows its favorites need not wait for it.
-    return new FavoritesMenu(kFavoritesRootName, nullptr, path, 50000, 32, true);
+    return new FavoritesMenu(kFavoritesRootName, nullptr, path, kFavoritesFirstId, 32, true);
 }
 
 void FavoritesMenu::Clear()
