@@ -33,7 +33,7 @@ bool SkinPackage::Extract(const char* packagePath) const
     if (keyLength == 0)
         return false;  // an enciphered package without a key cannot be read
     char temp[kSkinPathSize + 16];
-    snprintf(temp, sizeof temp, "%s\\%s", directory, kDecipheredName);
+    snprintf(temp, sizeof temp, "%s\\%s", directory, decipheredName_);
     bool ok = true;
     {
         fw::UniqueFile package(CreateFileA(packagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -5,10 +5,14 @@
 
 class SkinPackage {
 public:
-    // The deciphered copy, made in the skin folder and never left behind.
+    // The client's deciphered copy, made in the skin folder and never left
+    // behind.
     static constexpr const char* kDecipheredName = "tvd00001.tmp";
 
-    explicit SkinPackage(const SkinConfig& skin) : skin_(skin) {}
+    explicit SkinPackage(const SkinConfig& skin, const char* decipheredName = kDecipheredName)
+        : skin_(skin), decipheredName_(decipheredName)
+    {
+    }
 
     // Extracts the package into the record's folder, deciphering it first
     // when the record says so. An enciphered package needs a key; a missing
@@ -20,4 +24,5 @@ public:
 
 private:
     const SkinConfig& skin_;
+    const char* decipheredName_;
 };

@@ -22,21 +22,9 @@ bool ClientApp::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         }
         return false;
     case WM_DRAWITEM:
-        if (favoritesMenu)
-            favoritesMenu->DrawItem(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
-        return false;
     case WM_MEASUREITEM:
-        if (favoritesMenu)
-            favoritesMenu->MeasureItem(reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
-        return false;
     case WM_INITMENUPOPUP:
-        if (favoritesMenu) {
-            HMENU popup = reinterpret_cast<HMENU>(wParam);
-            if (GetMenuItemID(popup, 0) == kMenuAddFavorite)
-                favoritesMenu->Attach(popup);
-            else if (favoritesMenu->OwnsSubmenu(popup))
-                favoritesMenu->FillSubmenu(popup);
-        }
+        SkinCommands::OnMenuMessage(favoritesMenu.get(), message, wParam, lParam);
         return false;
     case WM_TAVIK_POLICY_RESULT:
         OnPolicyResult(static_cast<int>(wParam), reinterpret_cast<char*>(lParam));
