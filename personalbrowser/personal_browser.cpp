@@ -305,41 +305,11 @@ void PersonalBrowser::OnTitleChange(const char*) {}
 bool PersonalBrowser::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
 {
     *result = 0;
-    switch (message) {
-    case WM_SETFOCUS:
-        if (BrowserHost* browser = web.Browser(); browser && browser->Active()) {
-            if (HWND control = browser->ControlWindow())
-                SetFocus(control);
-        }
-        return false;
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_INITMENUPOPUP:
-        SkinCommands::OnMenuMessage(favorites.get(), message, wParam, lParam);
-        return false;
-    case WM_CLOSE:
+    if (message == WM_CLOSE) {
         web.CloseBrowser();
         return false;
-    case WM_NOTIFY: {
-        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header && header->code == static_cast<UINT>(TTN_SHOW))
-            controls.RaiseToolTip();
-        return true;
     }
-    case WM_COMMAND:
-        commands.OnCommand(wParam, lParam, favorites.get(), favoritesFolder.c_str());
-        return true;
-    case kPersonalMsgAddressEntered: {
-        const std::string text = controls.AddressText();
-        if (!text.empty())
-            Navigate(text.c_str());
-        return true;
-    }
-    case BK_INDICATOR_CHECK:
-        controls.CheckIndicators(web.Browser() && web.Browser()->Busy());
-        return true;
-    }
-    return false;
+    return commands.OnFrameMessage(message, wParam, lParam, favorites.get(), favoritesFolder.c_str());
 }
 
 void PersonalBrowser::OnFrameResized() { LayoutControls(); }

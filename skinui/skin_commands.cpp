@@ -1,5 +1,6 @@
 #include "skinui/skin_commands.h"
 
+#include <commctrl.h>
 #include <docobj.h>
 #include <shellapi.h>
 
@@ -208,6 +209,44 @@ void SkinCommands::ShowFavoritesPopup(const RECT& controlRect)
     POINT corner = {controlRect.left, controlRect.bottom};
     ClientToScreen(frame, &corner);
     TrackPopupMenu(popup, 0, corner.x, corner.y, 0, frame, nullptr);
+}
+
+bool SkinCommands::OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam,
+                                  FavoritesMenu* favorites, const char* favoritesFolder)
+{
+    BrowserHost* browser = host_->CommandBrowser();
+    switch (message) {
+    case WM_SETFOCUS:
+        if (browser && browser->Active()) {
+            if (HWND control = browser->ControlWindow())
+                SetFocus(control);
+        }
+        return false;
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_INITMENUPOPUP:
+        OnMenuMessage(favorites, message, wParam, lParam);
+        return false;
+    case WM_NOTIFY: {
+        const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header && header->code == static_cast<UINT>(TTN_SHOW))
+            controls_.RaiseToolTip();
+        return true;
+    }
+    case WM_COMMAND:
+        OnCommand(wParam, lParam, favorites, favoritesFolder);
+        return true;
+    case BK_INDICATOR_CHECK:
+        controls_.CheckIndicators(browser && browser->Busy());
+        return true;
+    }
+    if (message == controls_.AddressEnteredMessage()) {
+        const std::string text = controls_.AddressText();
+        if (!text.empty())
+            host_->Navigate(text.c_str());
+        return true;
+    }
+    return false;
 }
 
 void SkinCommands::OnMenuMessage(FavoritesMenu* favorites, UINT message, WPARAM wParam, LPARAM lParam)

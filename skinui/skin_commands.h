@@ -78,6 +78,11 @@ public:
     // The "Favorite" popup (menu resource 109, first sub-menu, loaded once)
     // at the bottom-left corner of the carrying control.
     void ShowFavoritesPopup(const RECT& controlRect);
+    // What every skin window answers alike: the focus passed to the page,
+    // the favorites menu, the tooltip, WM_COMMAND, Enter in the address box
+    // and the indicator check. True when the message is ended (answer 0).
+    bool OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, FavoritesMenu* favorites,
+                        const char* favoritesFolder);
     // WM_DRAWITEM, WM_MEASUREITEM and WM_INITMENUPOPUP for the favorites.
     static void OnMenuMessage(FavoritesMenu* favorites, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -86,6 +86,7 @@ public:
     void EnableButtons(const char* function, bool enable);
     int ButtonCount() const { return static_cast<int>(buttons_.size()); }
     HWND ToolTip() const { return toolTip_; }
+    UINT AddressEnteredMessage() const { return setup_.addressEnteredMessage; }
     HACCEL Accelerators() const { return accelerators_.get(); }
     // Keeps the tooltip above the frame (a topmost skin).
     void RaiseToolTip();

@@ -340,8 +340,10 @@ TEST_F(PersonalProgram, AnOldOrMissingBrowserEndsTheProgram)
         version.Put("Build", c.build);
         Program program(skin.Args(TestServerUrl("/x.html")));
         std::string text, caption;
-        ASSERT_TRUE(program.MessageBoxShown(&text, &caption));
+        UINT icon = MB_ICONSTOP;
+        ASSERT_TRUE(program.MessageBoxShown(&text, &caption, &icon));
         EXPECT_EQ("Tavik needs Internet Explorer 3.02 or Higher", text);
+        EXPECT_EQ(0u, icon);  // a plain box
         EXPECT_EQ("Tavik Error", caption);
         EXPECT_TRUE(program.Ended(10000));
         EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));  // nothing unpacked
