@@ -16,7 +16,6 @@
 
 const char kPersonalFrameClass[] = "TavikBrowser32";
 const char kPersonalWebClass[] = "TavikWebArea32";
-const char kPersonalDecipheredName[] = "tvd00002.tmp";
 
 namespace {
 
@@ -122,7 +121,7 @@ PersonalBrowser::~PersonalBrowser()
     if (frame.hwnd())
         DestroyWindow(frame.hwnd());
     if (opened)
-        SkinPackage(skin, kPersonalDecipheredName).DeleteExtractedFiles();
+        SkinPackage(skin, CABINET_BUILD_BROWSER).DeleteExtractedFiles();
 }
 
 int PersonalBrowser::ShowText(int textId, int captionId, UINT flags, const char* detail)
@@ -151,9 +150,12 @@ bool PersonalBrowser::Open(const char* arguments)
     LoadSkinProfile(&skin, line.configPath.c_str(), kPersonalProfileKeys);
     opened = true;
     // A package that cannot be read leaves the files that are there.
-    SkinPackage(skin, kPersonalDecipheredName).Extract(line.packagePath.c_str());
-    if (ReadFavoritesFolder())
-        favorites.reset(FavoritesMenu::ForCurrentUser(&favoritesFolder));
+    SkinPackage(skin, CABINET_BUILD_BROWSER).Extract(line.packagePath.c_str());
+    if (ReadFavoritesFolder()) {
+        wchar_t title[kMessageTextSize] = L"";
+        LoadStringW(instance, IDS_FAVORITE_MENU, title, kMessageTextSize);
+        favorites.reset(FavoritesMenu::ForCurrentUser(&favoritesFolder, title));
+    }
     return true;
 }
 
@@ -325,7 +327,7 @@ void PersonalBrowser::OnFrameDestroyed(HWND)
     controls.DestroyAnimations();
     controls.DestroyAddressBox();
     if (opened) {
-        SkinPackage(skin, kPersonalDecipheredName).DeleteExtractedFiles();
+        SkinPackage(skin, CABINET_BUILD_BROWSER).DeleteExtractedFiles();
         opened = false;
     }
     PostQuitMessage(0);

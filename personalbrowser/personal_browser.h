@@ -34,9 +34,6 @@ enum {
 extern const char kPersonalFrameClass[];  // "TavikBrowser32"
 extern const char kPersonalWebClass[];    // "TavikWebArea32"
 
-// The deciphered copy of an enciphered package, in the configuration's folder.
-extern const char kPersonalDecipheredName[];  // "tvd00002.tmp"
-
 class PersonalBrowser final : public SkinFrameDelegate,
                               public BrowserEventSink,
                               public SkinCommandHost {

@@ -26,7 +26,7 @@ bool SkinPackage::Extract(const char* packagePath) const
 {
     const char* directory = skin_.directory();
     if (!skin_.encrypt())
-        return ExtractCabinet(packagePath, directory) != FALSE;
+        return ExtractCabinet(packagePath, directory, cabinet_) != FALSE;
 
     const char* key = skin_.encryptKey();
     const size_t keyLength = strlen(key);
@@ -63,7 +63,7 @@ bool SkinPackage::Extract(const char* packagePath) const
         if (!CloseHandle(out.release()))
             ok = false;
     }
-    const bool extracted = ok && ExtractCabinet(temp, directory);
+    const bool extracted = ok && ExtractCabinet(temp, directory, cabinet_);
     DeleteFileA(temp);
     return extracted;
 }

@@ -18,6 +18,8 @@
 #include "cabinet/cabinet_pack.h"
 #include "core/package_cipher.h"
 #include "personalbrowser/personal_browser.h"
+#include "skinui/skin_package.h"
+#include "skinui/skin_profile.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/cab_writer.h"
 #include "tests/support/win_files.h"
@@ -132,6 +134,42 @@ std::string ButtonSection(int n, const std::string& rect, const std::string& fun
     if (!hotkey.empty())
         s += "HOTKEY=" + hotkey + "\r\n";
     return s;
+}
+
+TEST(PersonalRecord, ReadsItsOwnKeysAndLimits)
+{
+    ScratchDir dir;
+    const std::string longText(3000, 'n');
+    ASSERT_TRUE(WriteBytes(dir / "r.tvc",
+                           "[APPLICATION]\r\nNAME=" + longText + "\r\nDIR=" + longText +
+                               "\r\nPOLICY=2\r\nTAL=auth.dll\r\nLINKNAME=link\r\nSTARTMENULINK=1\r\n"
+                               "ANIFRAME=3\r\nANIDELAY=50\r\nANIMATION=a.bmp\r\nBACKGROUND=back.bmp\r\n"
+                               "BTNNUMBER=1\r\n[BTN1]\r\nBMP=b.bmp\r\nFUNCTION=" + longText + "\r\n"));
+    const std::string path = dir / "r.tvc";
+    SkinConfig personal;
+    LoadSkinProfile(&personal, path.c_str(), kPersonalProfileKeys);
+    EXPECT_EQ(2083u, strlen(personal.name()));
+    EXPECT_EQ(2083u, strlen(personal.dir()));
+    ASSERT_EQ(1, personal.buttonCount());
+    EXPECT_EQ(2083u, strlen(personal.button(0)->function));
+    EXPECT_EQ(2083u, strlen(personal.button(0)->tooltip));
+    // The client's own keys are not this program's.
+    EXPECT_EQ(0, personal.policy());
+    EXPECT_EQ(nullptr, personal.authLibraryFile());
+    EXPECT_STREQ("", personal.linkName());
+    EXPECT_EQ(0, personal.startMenuLink());
+    EXPECT_EQ(nullptr, personal.mainAnimationSpec());
+    // File names are made absolute with the configuration's folder.
+    EXPECT_EQ(dir / "back.bmp", personal.backgroundFile());
+    EXPECT_EQ(dir / "edge.pol", personal.edgeFile());
+    EXPECT_EQ(dir / "b.bmp", personal.button(0)->bitmapFile);
+
+    SkinConfig client;
+    LoadSkinProfile(&client, path.c_str());
+    EXPECT_EQ(2057u, strlen(client.name()));
+    EXPECT_EQ(2057u, strlen(client.button(0)->function));
+    EXPECT_EQ(2, client.policy());
+    EXPECT_NE(nullptr, client.mainAnimationSpec());
 }
 
 // --- brela.exe in its own process -------------------------------------------------------
@@ -491,7 +529,7 @@ TEST_F(Personal, EncipheredPackagesGoThroughATemporaryCopy)
     PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
     ASSERT_NE(nullptr, b);
     EXPECT_TRUE(FileExists(skin.dir / "back.bmp"));
-    EXPECT_FALSE(FileExists(skin.dir / kPersonalDecipheredName));
+    EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
     browser_.reset();
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
 
@@ -501,7 +539,7 @@ TEST_F(Personal, EncipheredPackagesGoThroughATemporaryCopy)
     b = Open(keyless, TestServerUrl("/a.html"));
     ASSERT_NE(nullptr, b);
     EXPECT_FALSE(FileExists(keyless.dir / "back.bmp"));
-    EXPECT_FALSE(FileExists(keyless.dir / kPersonalDecipheredName));
+    EXPECT_FALSE(FileExists(keyless.dir / SkinPackage::kBrowserDecipheredName));
     EXPECT_TRUE(IsWindow(b->FrameWindow()));
 }
 
@@ -517,7 +555,7 @@ TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
     PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
     CloseHandle(lock);
     ASSERT_NE(nullptr, b);
-    EXPECT_FALSE(FileExists(skin.dir / kPersonalDecipheredName));
+    EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
 }
 
