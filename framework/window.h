@@ -131,6 +131,15 @@ protected:
     virtual void OnDestroy() {}
     // The window is gone (WM_NCDESTROY); the object may still live.
     virtual void OnDetached() {}
+    // Lets go of the window before it is gone (e.g. at WM_DESTROY, when the
+    // owner may free the object): no later message reaches the object.
+    void ForgetWindow()
+    {
+        if (hwnd_ != nullptr)
+            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        ownsWindow_ = false;
+    }
 
     HWND hwnd_ = nullptr;
     bool ownsWindow_ = false;

@@ -36,15 +36,12 @@ void SendToPage(HWND root, PageCommand command)
 
 void PrintPage(BrowserHost* browser)
 {
-    IDispatch* document = browser ? browser->Document() : nullptr;
-    if (document == nullptr)
+    if (browser == nullptr)
         return;
-    IOleCommandTarget* target = nullptr;
-    if (SUCCEEDED(document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+    fw::ComPtr<IDispatch> document;
+    *document.put() = browser->Document();  // a reference of its own
+    if (auto target = document.As<IOleCommandTarget>(IID_IOleCommandTarget))
         target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
-        target->Release();
-    }
-    document->Release();
 }
 
 void OrganizeFavorites(HWND owner, const char* folder)

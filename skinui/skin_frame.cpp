@@ -77,10 +77,11 @@ HWND SkinFrame::CreateFrame(HINSTANCE instance, const char* className, const cha
     instance_ = instance;
     const RECT& r = skin_.windowRect();
     const int edge = EdgeSize();
+    const int width = options_.width > 0 ? options_.width : r.right - r.left + edge;
+    const int height = options_.height > 0 ? options_.height : r.bottom - r.top + edge;
     return Create(instance, className, title,
                   WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
-                  options_.clientEdge ? WS_EX_CLIENTEDGE : 0, r.left, r.top,
-                  r.right - r.left + edge, r.bottom - r.top + edge, nullptr);
+                  options_.clientEdge ? WS_EX_CLIENTEDGE : 0, r.left, r.top, width, height, nullptr);
 }
 
 LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -99,9 +100,7 @@ LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY: {
         // The delegate may free this object: nothing of it is used after.
         KillTimer(hwnd, kTimerDock);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        ownsWindow_ = false;
+        ForgetWindow();
         delegate_->OnFrameDestroyed(hwnd);
         return 0;
     }

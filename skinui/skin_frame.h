@@ -21,6 +21,10 @@ struct SkinFrameOptions {
     int outlineShift = kOutlineShiftClient;
     int iconId = 0;        // drawn while the frame is minimised
     int secureIconId = 0;  // at the status line's start on secure pages
+    // The frame's size at creation; 0 takes the skin's CX (CY) and the
+    // client edge.
+    int width = 0;
+    int height = 0;
     // A sunken client edge around the skin: the window is larger than the
     // skin by the edge, and the picture, the controls and the sizing frame
     // are in client coordinates inside it.
@@ -60,8 +64,8 @@ public:
 
     // Registers the frame class once, with the icon of resource `iconId`.
     static bool Register(HINSTANCE instance, const char* className, int iconId);
-    // Creates the frame at the skin's window rectangle; the background and
-    // outline are ready when it returns.
+    // Creates the frame at the skin's window rectangle (or the options'
+    // size); the background and outline are ready when it returns.
     HWND CreateFrame(HINSTANCE instance, const char* className, const char* title);
 
     // --- Skin picture and outline --------------------------------------------

@@ -112,22 +112,19 @@ int SiteShortcutsPresent(const char* name, const char* arguments, bool inStartMe
         std::string path;
         if (!SiteShortcutPath(startMenu, name, false, &path))
             return 0;
-        IShellLinkA* link = nullptr;
+        fw::ComPtr<IShellLinkA> link;
         if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                    reinterpret_cast<void**>(&link))))
+                                    link.put_void())))
             return 0;
         bool same = false;
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (auto file = link.As<IPersistFile>(IID_IPersistFile)) {
             WCHAR wide[MAX_PATH];
             MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
             char stored[2049] = "";
             if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
                 SUCCEEDED(link->GetArguments(stored, sizeof stored - 1)))
                 same = lstrcmpiA(stored, arguments) == 0;
-            file->Release();
         }
-        link->Release();
         if (!same)
             return 0;
     }

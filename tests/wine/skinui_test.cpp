@@ -90,6 +90,19 @@ protected:
     HINSTANCE Self() const { return GetModuleHandleA(nullptr); }
 };
 
+// A frame on a scratch skin, created, with its recording delegate.
+struct TestFrame {
+    ScratchSkin s;
+    RecordingDelegate delegate;
+    SkinFrame frame;
+    HWND hwnd;
+    TestFrame(const std::string& config, const SkinFrameOptions& options = SkinFrameOptions())
+        : s(config), frame(s.skin, &delegate, options),
+          hwnd(frame.CreateFrame(GetModuleHandleA(nullptr), kTestFrameClass, "t"))
+    {
+    }
+};
+
 // --- SkinFrame ------------------------------------------------------------------------
 
 TEST_F(SkinUi, FrameTracesItsOutlineWithTheProgramsShift)
@@ -120,10 +133,10 @@ TEST_F(SkinUi, FrameTracesItsOutlineWithTheProgramsShift)
 
 TEST_F(SkinUi, FrameSendsWhatItDoesNotTakeToItsDelegateAndReportsItsEnd)
 {
-    ScratchSkin s("");
-    RecordingDelegate delegate;
-    SkinFrame frame(s.skin, &delegate, SkinFrameOptions());
-    HWND hwnd = frame.CreateFrame(Self(), kTestFrameClass, "t");
+    TestFrame t("");
+    SkinFrame& frame = t.frame;
+    RecordingDelegate& delegate = t.delegate;
+    HWND hwnd = t.hwnd;
     ASSERT_NE(nullptr, hwnd);
     SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(1234, 0), 0);
     EXPECT_EQ(1, delegate.Count(WM_COMMAND));
@@ -147,10 +160,9 @@ TEST_F(SkinUi, FrameSendsWhatItDoesNotTakeToItsDelegateAndReportsItsEnd)
 TEST_F(SkinUi, FrameHitTestAndSizingByItsEdge)
 {
     // Edges outside the cursor area; bands to stretch in both axes.
-    ScratchSkin s("CURSORAREA=5,5,95,75\r\nH-RESIZEAREA=40,60\r\nV-RESIZEAREA=30,50\r\n");
-    RecordingDelegate delegate;
-    SkinFrame frame(s.skin, &delegate, SkinFrameOptions());
-    HWND hwnd = frame.CreateFrame(Self(), kTestFrameClass, "t");
+    TestFrame t("CURSORAREA=5,5,95,75\r\nH-RESIZEAREA=40,60\r\nV-RESIZEAREA=30,50\r\n");
+    SkinFrame& frame = t.frame;
+    HWND hwnd = t.hwnd;
     ASSERT_NE(nullptr, hwnd);
     SetWindowPos(hwnd, nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     frame.ApplyOutlineRegion(false);
@@ -167,13 +179,28 @@ TEST_F(SkinUi, FrameHitTestAndSizingByItsEdge)
     EXPECT_FALSE(frame.Tracking());
     EXPECT_EQ(130, frame.FrameWidth());
     EXPECT_EQ(30, frame.GrowthX());
-    EXPECT_EQ(1, delegate.resized);
+    EXPECT_EQ(1, t.delegate.resized);
     RECT r;
     GetWindowRect(hwnd, &r);
     EXPECT_EQ(130, r.right - r.left);
     // A control right of the band moves with the growth.
     const RECT base = {70, 5, 80, 15};
     EXPECT_EQ(100, frame.LayoutControlRect(base).left);
+}
+
+TEST_F(SkinUi, FrameSizeCanBeTheProgramsOwn)
+{
+    SkinFrameOptions options;
+    options.width = 140;
+    options.height = 90;
+    TestFrame t("", options);
+    ASSERT_NE(nullptr, t.hwnd);
+    RECT r;
+    GetWindowRect(t.hwnd, &r);
+    EXPECT_EQ(140, r.right - r.left);
+    EXPECT_EQ(90, r.bottom - r.top);
+    EXPECT_EQ(40, t.frame.GrowthX());  // beyond the 100 x 80 background
+    EXPECT_EQ(10, t.frame.GrowthY());
 }
 
 // --- SkinControls ---------------------------------------------------------------------
