@@ -18,6 +18,7 @@
 #include "cabinet/cabinet_pack.h"
 #include "core/package_cipher.h"
 #include "personalbrowser/personal_browser.h"
+#include "resources/personalbrowser/resource.h"
 #include "skinui/skin_package.h"
 #include "skinui/skin_profile.h"
 #include "tests/support/bmp_writer.h"
@@ -170,6 +171,47 @@ TEST(PersonalRecord, ReadsItsOwnKeysAndLimits)
     EXPECT_EQ(2057u, strlen(client.button(0)->function));
     EXPECT_EQ(2, client.policy());
     EXPECT_NE(nullptr, client.mainAnimationSpec());
+}
+
+std::wstring StringIn(WORD language, UINT id)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceExW(self, reinterpret_cast<LPCWSTR>(RT_STRING),
+                                  MAKEINTRESOURCEW(id / 16 + 1), language);
+    if (found == nullptr)
+        return L"";
+    const WCHAR* entry = static_cast<const WCHAR*>(LockResource(LoadResource(self, found)));
+    for (UINT i = 0; i < id % 16; ++i)
+        entry += 1 + *entry;
+    return std::wstring(entry + 1, *entry);
+}
+
+TEST(PersonalResources, EnglishAndJapanese)
+{
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const WORD japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    struct Case {
+        UINT id;
+        const wchar_t* english;
+        const wchar_t* japanese;
+    } cases[] = {
+        {IDS_FAVORITE_MENU, L"Favorite Menu", L"お気に入りメニュー"},
+        {IDS_INVALID_COMMAND, L"Invalid Command", L"コマンドが正しくありません"},
+        {IDS_OLD_BROWSER, L"Tavik needs Internet Explorer 3.02 or Higher",
+         L"TavikにはInternet Explorer 3.02以上が必要です"},
+        {IDS_NO_MAIL_CLIENTS, L"No Mail clients", L"メールソフトが登録されていません"},
+        {IDS_MAIL_NOT_INSTALLED, L"Mail client is not installed",
+         L"メール送信用ソフトがインストールされていません"},
+        {IDS_CAPTION_ERROR, L"Tavik Error", L"Tavik Error"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.english, StringIn(english, c.id)) << c.id;
+        EXPECT_EQ(c.japanese, StringIn(japanese, c.id)) << c.id;
+    }
+    for (WORD language : {english, japanese})
+        EXPECT_NE(nullptr, FindResourceExA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(4) /* RT_MENU */,
+                                           MAKEINTRESOURCEA(IDR_FAVORITE_MENU), language))
+            << language;
 }
 
 // --- brela.exe in its own process -------------------------------------------------------
@@ -474,6 +516,23 @@ TEST_F(Personal, BandedSkinIsTracedFromThePictureTwoPixelsIn)
     GetWindowRect(GetDlgItem(frame, kPersonalWebAreaId), &web);
     EXPECT_EQ(clientOrigin.x + 50, web.left);
     EXPECT_EQ(clientOrigin.y + 40, web.top);
+    // Placed at the skin's X and Y less the edge (LAUNCHOPTION 0, ALIGN 0).
+    EXPECT_EQ(30 - kPersonalOutlineShift, r.left);
+    EXPECT_EQ(40 - kPersonalOutlineShift, r.top);
+
+    // Sizing by the right edge: the skin grows by 30, the window with it.
+    SendMessageA(frame, WM_NCLBUTTONDOWN, HTRIGHT,
+                 MAKELPARAM(clientOrigin.x + skin.width - 1, clientOrigin.y + 60));
+    SendMessageA(frame, WM_MOUSEMOVE, 0, MAKELPARAM(skin.width - 1 + 30, 60));
+    SendMessageA(frame, WM_LBUTTONUP, 0, MAKELPARAM(skin.width - 1 + 30, 60));
+    GetWindowRect(frame, &r);
+    EXPECT_EQ(skin.width + 30 + kPersonalWindowMargin, r.right - r.left);
+    EXPECT_EQ(skin.height + kPersonalWindowMargin, r.bottom - r.top);
+    GetClientRect(frame, &client);
+    EXPECT_EQ(skin.width + 30, client.right);
+    EXPECT_EQ(skin.width + 30 + 1, RegionBox(frame).right);  // traced again
+    GetWindowRect(GetDlgItem(frame, kPersonalWebAreaId), &web);
+    EXPECT_EQ(100 + 30, web.right - web.left);  // it reaches past the band
 }
 
 TEST_F(Personal, EdgePolSkinUsesItsOutlineAndCannotBeResized)
