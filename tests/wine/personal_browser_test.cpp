@@ -405,6 +405,24 @@ TEST_F(PersonalProgram, BadCommandLinesEndWithInvalidCommand)
     EXPECT_EQ(0, Requests("/x.html"));
 }
 
+// Run again by ctest under a Japanese locale (TAVIK_EXPECT_JAPANESE set):
+// the program's own message comes from its Japanese table.
+TEST_F(PersonalProgram, MessagesInTheUserLanguage)
+{
+    const bool japanese = GetEnvironmentVariableA("TAVIK_EXPECT_JAPANESE", nullptr, 0) != 0;
+    if (japanese) {
+        ASSERT_EQ(LANG_JAPANESE, PRIMARYLANGID(GetUserDefaultUILanguage()));
+    }
+    Program program("-u:x");
+    HWND box = program.Find("#32770");
+    ASSERT_NE(nullptr, box);
+    WCHAR text[1100] = L"";
+    GetDlgItemTextW(box, 0xFFFF, text, 1100);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(std::wstring(japanese ? L"コマンドが正しくありません" : L"Invalid Command"), text);
+    EXPECT_TRUE(program.Ended(10000));
+}
+
 TEST_F(PersonalProgram, AnOldOrMissingBrowserEndsTheProgram)
 {
     PersonalSkin skin;
