@@ -7,13 +7,8 @@
 
 namespace {
 
-struct Keyword {
-    const char* text;
-    CommandKind kind;
-};
-
 // Tested in this order; "Add Favorite" comes before "Favorite".
-const Keyword kVocabulary[] = {
+const CommandWord kVocabulary[] = {
     {"BACK", kCmdBack},
     {"FORWARD", kCmdForward},
     {"REFRESH", kCmdRefresh},
@@ -41,12 +36,17 @@ bool StartsWith(const std::string& text, const char* prefix)
 
 }  // namespace
 
+CommandKind MatchCommandWord(const std::string& text, const CommandWord* words, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        if (StartsWith(text, words[i].text))
+            return words[i].kind;
+    return kCmdNone;
+}
+
 CommandKind MatchCommand(const std::string& text)
 {
-    for (const Keyword& k : kVocabulary)
-        if (StartsWith(text, k.text))
-            return k.kind;
-    return kCmdNone;
+    return MatchCommandWord(text, kVocabulary, sizeof kVocabulary / sizeof kVocabulary[0]);
 }
 
 std::string CommandParameter(const std::string& text)

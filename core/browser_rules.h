@@ -2,6 +2,7 @@
 // Windows header): the command vocabulary, skin links, the leave-the-site
 // policy and the page markers.
 #pragma once
+#include <cstddef>
 #include <string>
 
 // --- Command vocabulary ---------------------------------------------------------
@@ -26,8 +27,16 @@ enum CommandKind {
     kCmdNewTavik,
 };
 
-// The first keyword, in vocabulary order, that `text` begins with (case
-// ignored over the keyword's length).
+struct CommandWord {
+    const char* text;
+    CommandKind kind;
+};
+
+// The first of `count` keywords, in table order, that `text` begins with
+// (case ignored over the keyword's length); kCmdNone when none does.
+CommandKind MatchCommandWord(const std::string& text, const CommandWord* words, size_t count);
+
+// The client's vocabulary.
 CommandKind MatchCommand(const std::string& text);
 
 // "NAVIGATE:" and "NewTavik:" take what follows their first 9 characters.

@@ -103,7 +103,7 @@ FavoritesMenu::~FavoritesMenu()
         DeleteObject(menuFont_);
 }
 
-FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath)
+FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath, const wchar_t* name)
 {
     char path[MAX_PATH + 1] = "";
     fw::UniqueKey key;
@@ -121,7 +121,7 @@ FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath)
         return nullptr;
     // The folder is bound when the popup first opens: the shell is slow to
     // start, and a window that never shows its favorites need not wait for it.
-    return new FavoritesMenu(kFavoritesRootName, nullptr, path, kFavoritesFirstId, 32, true);
+    return new FavoritesMenu(name, nullptr, path, kFavoritesFirstId, 32, true);
 }
 
 void FavoritesMenu::Clear()

@@ -33,9 +33,11 @@ public:
                   int firstId, int maxEntries, bool cacheIcons);
     ~FavoritesMenu();
 
-    // The Favorites folder of the current user, and a menu for it; null
-    // when the registry names no folder.
-    static FavoritesMenu* ForCurrentUser(std::string* folderPath);
+    // The Favorites folder of the current user, and a menu for it named
+    // `name` (the overflow entry shows it); null when the registry names no
+    // folder.
+    static FavoritesMenu* ForCurrentUser(std::string* folderPath,
+                                         const wchar_t* name = kFavoritesRootName);
 
     // Rebuilds the favorites behind the popup's own entries.
     void Attach(HMENU popup);

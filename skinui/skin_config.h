@@ -9,16 +9,21 @@
 
 enum {
     kSkinTextSize = kLongText,  // addresses, names, command texts
+    // Room for the longest name and button text a loader keeps (the
+    // personal browser's limit is the larger).
+    kSkinWideTextSize = 2084,
     kSkinPathSize = 260,
     kSkinKeySize = 255,
     kSkinHotkeySize = 64,
 };
 
+struct SkinProfileKeys;
+
 struct ButtonSpec {
     RECT rect = {0, 0, 0, 0};
-    char function[kSkinTextSize] = {0};
+    char function[kSkinWideTextSize] = {0};
     char bitmapFile[kSkinPathSize] = {0};
-    char tooltip[kSkinTextSize] = {0};
+    char tooltip[kSkinWideTextSize] = {0};
     char hotkey[kSkinHotkeySize] = {0};
 };
 
@@ -85,11 +90,11 @@ public:
     bool copyAnimation(int index, AnimationSpec* out) const;
 
 private:
-    friend bool LoadSkinProfile(SkinConfig* skin, const char* path);
+    friend bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& keys);
 
     char directory_[kSkinPathSize];
-    char name_[kSkinTextSize];
-    char dir_[kSkinTextSize];
+    char name_[kSkinWideTextSize];
+    char dir_[kSkinWideTextSize];
     char edgeFile_[kSkinPathSize];
     char backgroundFile_[kSkinPathSize];
     char authLibraryFile_[kSkinPathSize];

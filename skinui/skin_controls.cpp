@@ -13,7 +13,7 @@ LRESULT AddressEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
             HWND combo = GetParent(hwnd_);
-            SendMessageA(GetParent(combo), kMsgAddressEntered, 0, 0);
+            SendMessageA(GetParent(combo), enteredMessage_, 0, 0);
             return 0;
         }
         break;
@@ -80,7 +80,7 @@ bool SkinControls::CreateAnimations(HWND frame)
 {
     if (const AnimationSpec* main = skin_.mainAnimationSpec()) {
         mainAnimation_ = std::make_unique<bkAniBox32>();
-        if (!mainAnimation_->Create(main->rect, frame, kAnimationIdBase, main->bitmapFile,
+        if (!mainAnimation_->Create(main->rect, frame, setup_.animationIdBase, main->bitmapFile,
                                     main->frameCount, main->delay, main->function, TRUE)) {
             mainAnimation_.reset();
             return false;
@@ -89,7 +89,7 @@ bool SkinControls::CreateAnimations(HWND frame)
     for (int i = 0; i < skin_.animationCount(); ++i) {
         const AnimationSpec* entry = skin_.animation(i);
         auto box = std::make_unique<bkAniBox32>();
-        if (!box->Create(entry->rect, frame, kAnimationIdBase + i, entry->bitmapFile,
+        if (!box->Create(entry->rect, frame, setup_.animationIdBase + i, entry->bitmapFile,
                          entry->frameCount, entry->delay, entry->function,
                          entry->indicator ? TRUE : FALSE))
             return false;
@@ -194,6 +194,24 @@ void SkinControls::AddAddress(const char* text)
     if (index == CB_ERR)
         index = SendMessageA(addressBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     SendMessageA(addressBox_, CB_SETCURSEL, index, 0);
+}
+
+void SkinControls::AddTypedUrls()
+{
+    fw::UniqueKey key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs", 0,
+                      KEY_READ, key.put()) != ERROR_SUCCESS)
+        return;
+    for (DWORD i = 0;; ++i) {
+        char name[256], value[kSkinTextSize + 1];
+        DWORD nameSize = sizeof name, valueSize = sizeof value - 1, type = 0;
+        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
+                          reinterpret_cast<BYTE*>(value), &valueSize) != ERROR_SUCCESS)
+            break;
+        value[valueSize < sizeof value ? valueSize : sizeof value - 1] = '\0';
+        if (type == REG_SZ && value[0])
+            AddAddress(value);
+    }
 }
 
 std::string SkinControls::AddressText(bool chosen) const

@@ -27,16 +27,33 @@ enum {
     kIndicatorQuietMs = 1000,            // indicators stop after this long idle
 };
 
+// Where the programs differ: the id of the first animation and the message
+// Enter in the address box sends to the frame.
+struct SkinControlSetup {
+    int animationIdBase = kAnimationIdBase;
+    UINT addressEnteredMessage = kMsgAddressEntered;
+};
+
 // The address box's edit field: Enter goes to the frame, the click takes
 // the focus, and the field paints without erasing.
 class AddressEdit : public fw::Subclass<AddressEdit> {
+public:
+    void SetEnteredMessage(UINT message) { enteredMessage_ = message; }
+
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    UINT enteredMessage_ = kMsgAddressEntered;
 };
 
 class SkinControls {
 public:
-    explicit SkinControls(const SkinConfig& skin) : skin_(skin) {}
+    explicit SkinControls(const SkinConfig& skin, const SkinControlSetup& setup = SkinControlSetup())
+        : skin_(skin), setup_(setup)
+    {
+        edit_.SetEnteredMessage(setup.addressEnteredMessage);
+    }
     ~SkinControls();
     SkinControls(const SkinControls&) = delete;
     SkinControls& operator=(const SkinControls&) = delete;
@@ -57,6 +74,8 @@ public:
 
     // Selects `text` in the address list, adding it first when new.
     void AddAddress(const char* text);
+    // Adds the addresses typed into the system browser (its TypedURLs).
+    void AddTypedUrls();
     // The edit field's text, or the list entry chosen (`chosen`).
     std::string AddressText(bool chosen = false) const;
     bool InAddressBox(HWND hwnd) const;
@@ -67,6 +86,7 @@ public:
     void EnableButtons(const char* function, bool enable);
     int ButtonCount() const { return static_cast<int>(buttons_.size()); }
     HWND ToolTip() const { return toolTip_; }
+    UINT AddressEnteredMessage() const { return setup_.addressEnteredMessage; }
     HACCEL Accelerators() const { return accelerators_.get(); }
     // Keeps the tooltip above the frame (a topmost skin).
     void RaiseToolTip();
@@ -83,6 +103,7 @@ public:
 
 private:
     const SkinConfig& skin_;
+    SkinControlSetup setup_;
     std::vector<std::unique_ptr<bkButton32>> buttons_;
     std::vector<std::unique_ptr<bkAniBox32>> animations_;
     std::unique_ptr<bkAniBox32> mainAnimation_;

@@ -67,15 +67,21 @@ bool SkinFrame::Register(HINSTANCE instance, const char* className, int iconId)
                          iconId ? LoadIconA(instance, MAKEINTRESOURCEA(iconId)) : nullptr);
 }
 
+int SkinFrame::EdgeSize() const
+{
+    return options_.clientEdge ? 2 * GetSystemMetrics(SM_CXEDGE) : 0;
+}
+
 HWND SkinFrame::CreateFrame(HINSTANCE instance, const char* className, const char* title)
 {
     instance_ = instance;
     const RECT& r = skin_.windowRect();
-    const int width = options_.width > 0 ? options_.width : r.right - r.left;
-    const int height = options_.height > 0 ? options_.height : r.bottom - r.top;
+    const int edge = EdgeSize();
+    const int width = options_.width > 0 ? options_.width : r.right - r.left + edge;
+    const int height = options_.height > 0 ? options_.height : r.bottom - r.top + edge;
     return Create(instance, className, title,
-                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0,
-                  r.left, r.top, width, height, nullptr);
+                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+                  options_.clientEdge ? WS_EX_CLIENTEDGE : 0, r.left, r.top, width, height, nullptr);
 }
 
 LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -454,10 +460,13 @@ int SkinFrame::HitTest(POINT screen) const
     POINT p = screen;
     ScreenToClient(hwnd_, &p);
     if (outlineRegion_) {
+        RECT window;  // the region is in window coordinates
+        GetWindowRect(hwnd_, &window);
+        const POINT w = {screen.x - window.left, screen.y - window.top};
         bool inside = true;
         for (int dy = -3; dy <= 3 && inside; ++dy)
             for (int dx = -3; dx <= 3 && inside; ++dx)
-                inside = PtInRegion(outlineRegion_.get(), p.x + dx, p.y + dy) != 0;
+                inside = PtInRegion(outlineRegion_.get(), w.x + dx, w.y + dy) != 0;
         if (inside)
             return kHitClient;
     }
@@ -467,9 +476,10 @@ int SkinFrame::HitTest(POINT screen) const
 RECT SkinFrame::Proposal(POINT point) const
 {
     const RECT work = WorkArea();
+    const int edge = EdgeSize();
     const Box b = ProposeFrame(ToBox(frameRect_), sizingEdge_, point.x - dragOrigin_.x,
-                               point.y - dragOrigin_.y, backgroundRect_.right,
-                               backgroundRect_.bottom, work.right - work.left,
+                               point.y - dragOrigin_.y, backgroundRect_.right + edge,
+                               backgroundRect_.bottom + edge, work.right - work.left,
                                work.bottom - work.top);
     return ToRect(b);
 }
@@ -546,7 +556,8 @@ void SkinFrame::FinishTracking(POINT client, bool aborted, HWND focusTaker)
             ApplyOutlineRegion(true);
             delegate_->OnFrameResized();
         }
-        SetWindowPos(hwnd_, nullptr, frameRect_.left, frameRect_.top, FrameWidth(), FrameHeight(),
+        SetWindowPos(hwnd_, nullptr, frameRect_.left, frameRect_.top,
+                     frameRect_.right - frameRect_.left, frameRect_.bottom - frameRect_.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(hwnd_, nullptr, FALSE);
     }
@@ -562,10 +573,18 @@ void SkinFrame::PlaceAtStart()
     const RECT workRect = WorkArea();
     const Box work = ToBox(workRect);
     GetWindowRect(hwnd_, &frameRect_);
-    const int w = FrameWidth(), h = FrameHeight();
+    const int w = frameRect_.right - frameRect_.left, h = frameRect_.bottom - frameRect_.top;
     Box placed;
     const int align = skin_.align();
-    if (skin_.launchOption()) {
+    if (options_.placement) {
+        HWND owner = GetWindow(hwnd_, GW_OWNER);
+        RECT center = workRect;
+        if (owner && IsWindowVisible(owner) && !IsIconic(owner)) {  // its client area
+            GetClientRect(owner, &center);
+            MapWindowPoints(owner, nullptr, reinterpret_cast<POINT*>(&center), 2);
+        }
+        placed = options_.placement(ToBox(frameRect_), skin_.launchOption(), align, ToBox(center), work);
+    } else if (skin_.launchOption()) {
         HWND owner = GetWindow(hwnd_, GW_OWNER);
         RECT center = workRect;
         if (owner && IsWindowVisible(owner) && !IsIconic(owner))

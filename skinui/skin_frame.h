@@ -21,9 +21,18 @@ struct SkinFrameOptions {
     int outlineShift = kOutlineShiftClient;
     int iconId = 0;        // drawn while the frame is minimised
     int secureIconId = 0;  // at the status line's start on secure pages
-    // The frame's size at creation; 0 takes the skin's CX (CY).
+    // The frame's size at creation; 0 takes the skin's CX (CY) and the
+    // client edge.
     int width = 0;
     int height = 0;
+    // A sunken client edge around the skin: the window is larger than the
+    // skin by the edge, and the picture, the controls and the sizing frame
+    // are in client coordinates inside it.
+    bool clientEdge = false;
+    // Where the window goes at start (`window` is its rectangle at the skin's
+    // position); null for the client's rules (centre, ALIGN or docking).
+    Box (*placement)(const Box& window, int launchOption, int align, const Box& center,
+                     const Box& work) = nullptr;
 };
 
 class SkinFrameDelegate {
@@ -97,8 +106,11 @@ public:
     bool Tracking() const { return tracking_; }
 
     // --- Geometry -----------------------------------------------------------------------
-    int FrameWidth() const { return frameRect_.right - frameRect_.left; }
-    int FrameHeight() const { return frameRect_.bottom - frameRect_.top; }
+    // The skin's part of the window (inside the client edge, if any).
+    int FrameWidth() const { return frameRect_.right - frameRect_.left - EdgeSize(); }
+    int FrameHeight() const { return frameRect_.bottom - frameRect_.top - EdgeSize(); }
+    // How much larger than the skin's part the window is, each way.
+    int EdgeSize() const;
     int GrowthX() const;
     int GrowthY() const;
     Band HorizontalBand() const;

@@ -40,14 +40,14 @@ bool SkinPackage::Extract(const char* packagePath) const
 {
     const char* directory = skin_.directory();
     if (!skin_.encrypt())
-        return !IsPartOfASet(packagePath) && ExtractCabinet(packagePath, directory) != FALSE;
+        return !IsPartOfASet(packagePath) && ExtractCabinet(packagePath, directory, cabinet_) != FALSE;
 
     const char* key = skin_.encryptKey();
     const size_t keyLength = strlen(key);
     if (keyLength == 0)
         return false;  // an enciphered package without a key cannot be read
     char temp[kSkinPathSize + 16];
-    snprintf(temp, sizeof temp, "%s\\%s", directory, kDecipheredName);
+    snprintf(temp, sizeof temp, "%s\\%s", directory, decipheredName_);
     bool ok = true;
     {
         fw::UniqueFile package(CreateFileA(packagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -77,7 +77,7 @@ bool SkinPackage::Extract(const char* packagePath) const
         if (!CloseHandle(out.release()))
             ok = false;
     }
-    const bool extracted = ok && !IsPartOfASet(temp) && ExtractCabinet(temp, directory);
+    const bool extracted = ok && !IsPartOfASet(temp) && ExtractCabinet(temp, directory, cabinet_);
     DeleteFileA(temp);
     return extracted;
 }

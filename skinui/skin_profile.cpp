@@ -32,7 +32,10 @@ void Rect(const char* path, const char* section, const char* key, DWORD size, RE
 
 }  // namespace
 
-bool LoadSkinProfile(SkinConfig* skin, const char* path)
+const SkinProfileKeys kClientProfileKeys = {kSkinTextSize, true};
+const SkinProfileKeys kPersonalProfileKeys = {kSkinWideTextSize, false};
+
+bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& keys)
 {
     SkinConfig& s = *skin;
     const char* slash = strrchr(path, '\\');
@@ -41,8 +44,8 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path)
         lstrcpynA(s.directory_, path,
                   static_cast<int>(length + 1 < sizeof s.directory_ ? length + 1 : sizeof s.directory_));
     }
-    Text(path, kApp, "NAME", "", s.name_, kSkinTextSize);
-    Text(path, kApp, "DIR", "", s.dir_, kSkinTextSize);
+    Text(path, kApp, "NAME", "", s.name_, keys.textSize);
+    Text(path, kApp, "DIR", "", s.dir_, keys.textSize);
     const int x = Int(path, kApp, "X", 0);
     const int y = Int(path, kApp, "Y", 0);
     const int cx = Int(path, kApp, "CX", 0);
@@ -52,15 +55,20 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path)
     s.encrypt_ = Int(path, kApp, "ENCRYPT", 0);
     Text(path, kApp, "ENCRYPTKEY", "", s.encryptKey_, 255);
     s.launchOption_ = Int(path, kApp, "LAUNCHOPTION", 1);
-    s.policy_ = Int(path, kApp, "POLICY", 0);
+    if (keys.clientKeys)
+        s.policy_ = Int(path, kApp, "POLICY", 0);
     s.align_ = Int(path, kApp, "ALIGN", 0);
     s.topmost_ = Int(path, kApp, "TOPMOST", 0);
-    s.startMenuLink_ = Int(path, kApp, "STARTMENULINK", 0);
-    s.desktopLink_ = Int(path, kApp, "DESKTOPLINK", 0);
+    if (keys.clientKeys) {
+        s.startMenuLink_ = Int(path, kApp, "STARTMENULINK", 0);
+        s.desktopLink_ = Int(path, kApp, "DESKTOPLINK", 0);
+    }
     s.antialias_ = Int(path, kApp, "ANTIALIAS", 0);
-    Text(path, kApp, "LINKNAME", "", s.linkName_, 260);
+    if (keys.clientKeys)
+        Text(path, kApp, "LINKNAME", "", s.linkName_, 260);
     Text(path, kApp, "BACKGROUND", "", s.backgroundFile_, 260);
-    Text(path, kApp, "TAL", "", s.authLibraryFile_, 260);
+    if (keys.clientKeys)
+        Text(path, kApp, "TAL", "", s.authLibraryFile_, 260);
     Rect(path, kApp, "WEBCONTROLLOCATION", 260, &s.webRect_);
     Rect(path, kApp, "URLEDITLOCATION", 260, &s.urlEditRect_);
     Rect(path, kApp, "STATUSLOCATION", 260, &s.statusRect_);
@@ -96,25 +104,27 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path)
         ButtonSpec* entry = new ButtonSpec;
         Rect(path, section, "LOCATION", 260, &entry->rect);
         Text(path, section, "BMP", "", entry->bitmapFile, 260);
-        Text(path, section, "FUNCTION", "", entry->function, kSkinTextSize);
-        Text(path, section, "TOOLTIP", entry->function, entry->tooltip, kSkinTextSize);
+        Text(path, section, "FUNCTION", "", entry->function, keys.textSize);
+        Text(path, section, "TOOLTIP", entry->function, entry->tooltip, keys.textSize);
         Text(path, section, "HOTKEY", "", entry->hotkey, 64);
         s.buttonSpecs_.AddHead(entry);
     }
 
-    const int aniFrame = Int(path, kApp, "ANIFRAME", 0);
-    const int aniDelay = Int(path, kApp, "ANIDELAY", 0);
-    RECT aniRect = {0, 0, 0, 0};
-    Rect(path, kApp, "ANIMATIONLOCATION", 259, &aniRect);
-    char aniFile[kSkinPathSize];
-    Text(path, kApp, "ANIMATION", "", aniFile, 260);
-    if (aniFrame && aniDelay && aniFile[0]) {
-        s.mainAnimationSpec_ = new AnimationSpec;
-        s.mainAnimationSpec_->rect = aniRect;
-        lstrcpyA(s.mainAnimationSpec_->bitmapFile, aniFile);
-        s.mainAnimationSpec_->frameCount = aniFrame;
-        s.mainAnimationSpec_->delay = aniDelay;
-        s.mainAnimationSpec_->indicator = 1;
+    if (keys.clientKeys) {  // the main animation
+        const int aniFrame = Int(path, kApp, "ANIFRAME", 0);
+        const int aniDelay = Int(path, kApp, "ANIDELAY", 0);
+        RECT aniRect = {0, 0, 0, 0};
+        Rect(path, kApp, "ANIMATIONLOCATION", 259, &aniRect);
+        char aniFile[kSkinPathSize];
+        Text(path, kApp, "ANIMATION", "", aniFile, 260);
+        if (aniFrame && aniDelay && aniFile[0]) {
+            s.mainAnimationSpec_ = new AnimationSpec;
+            s.mainAnimationSpec_->rect = aniRect;
+            lstrcpyA(s.mainAnimationSpec_->bitmapFile, aniFile);
+            s.mainAnimationSpec_->frameCount = aniFrame;
+            s.mainAnimationSpec_->delay = aniDelay;
+            s.mainAnimationSpec_->indicator = 1;
+        }
     }
     s.ResolvePaths();
     return true;

@@ -3,8 +3,20 @@
 #pragma once
 #include "skinui/skin_config.h"
 
+// What a program reads of a configuration: the sizes its texts are read
+// with (the longest kept is one less), and whether it reads the client's
+// own keys (POLICY, STARTMENULINK, DESKTOPLINK, LINKNAME, TAL and the main
+// animation).
+struct SkinProfileKeys {
+    DWORD textSize;  // NAME, DIR, and a button's FUNCTION and TOOLTIP
+    bool clientKeys;
+};
+extern const SkinProfileKeys kClientProfileKeys;    // texts of 2057 characters
+extern const SkinProfileKeys kPersonalProfileKeys;  // texts of 2083 characters
+
 // Reads the file at `path` into `skin` (a new or cleared record). Always
 // succeeds: a missing file or key gives the defaults. A rectangle, pair or
 // colour with fewer numbers than its form keeps the numbers read and the
 // defaults for the rest. File names come out joined to the file's folder.
-bool LoadSkinProfile(SkinConfig* skin, const char* path);
+bool LoadSkinProfile(SkinConfig* skin, const char* path,
+                     const SkinProfileKeys& keys = kClientProfileKeys);

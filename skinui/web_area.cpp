@@ -6,10 +6,12 @@ bool WebArea::Register(HINSTANCE instance, const char* className, UINT style)
                          reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1));
 }
 
-HWND WebArea::CreateArea(HINSTANCE instance, const char* className, HWND frame, const RECT& rect)
+HWND WebArea::CreateArea(HINSTANCE instance, const char* className, HWND frame, const RECT& rect,
+                         int id)
 {
     return Create(instance, className, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0,
-                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, frame);
+                  rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, frame,
+                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 bool WebArea::StartBrowser(BrowserEventSink* sink)

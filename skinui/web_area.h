@@ -13,8 +13,9 @@ public:
     ~WebArea() override { CloseBrowser(); }
 
     static bool Register(HINSTANCE instance, const char* className, UINT style);
-    // The area at `rect` of `frame`.
-    HWND CreateArea(HINSTANCE instance, const char* className, HWND frame, const RECT& rect);
+    // The area at `rect` of `frame`, with control id `id`.
+    HWND CreateArea(HINSTANCE instance, const char* className, HWND frame, const RECT& rect,
+                    int id = 0);
     // Starts the control in the area, reporting to `sink`; false when it
     // cannot be created.
     bool StartBrowser(BrowserEventSink* sink);

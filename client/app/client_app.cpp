@@ -62,6 +62,12 @@ SkinFrameOptions ClientFrameOptions()
     return options;
 }
 
+SkinCommandSetup ClientCommandSetup()
+{
+    return {MatchCommand,     kCommandBack,    kCommandForward,  kCommandStop,
+            kCommandRefresh,  kAnimationIdBase, kAnimationIdLast};
+}
+
 // The client's own keys, before each skin's hotkeys.
 std::vector<ACCEL> ClientKeys()
 {
@@ -81,6 +87,7 @@ ClientApp::ClientApp(HINSTANCE instance_, HINSTANCE previousInstance_, const cha
       parentApp(parent),
       frame(skin, this, ClientFrameOptions()),
       controls(skin),
+      commands(instance_, skin, controls, this, ClientCommandSetup()),
       childClients(10)
 {
     lstrcpynA(commandLine, commandLine_ ? commandLine_ : "", sizeof commandLine);
@@ -185,20 +192,7 @@ int ClientApp::CreateMainWindow(int isChild)
     if (!isChild)
         Navigate(startAddress);
 
-    fw::UniqueKey key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs", 0,
-                      KEY_READ, key.put()) == ERROR_SUCCESS) {
-        for (DWORD i = 0;; ++i) {
-            char name[256], value[kSkinTextSize + 1];
-            DWORD nameSize = sizeof name, valueSize = sizeof value - 1, type = 0;
-            if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
-                              reinterpret_cast<BYTE*>(value), &valueSize) != ERROR_SUCCESS)
-                break;
-            value[valueSize < sizeof value ? valueSize : sizeof value - 1] = '\0';
-            if (type == REG_SZ && value[0])
-                controls.AddAddress(value);
-        }
-    }
+    controls.AddTypedUrls();
     controls.AddAddress(startAddress);
     return 1;
 }

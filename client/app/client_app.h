@@ -11,6 +11,7 @@
 #include "basekit.h"
 #include "framework/handles.h"
 #include "skinui/browser_host.h"
+#include "skinui/skin_commands.h"
 #include "skinui/skin_config.h"
 #include "skinui/skin_controls.h"
 #include "skinui/skin_frame.h"
@@ -27,21 +28,12 @@ enum {
     kCloseDelayMs = 1000,
     WM_TAVIK_CLOSE_SOON = WM_USER + 204,     // 1228
     WM_TAVIK_POLICY_RESULT = WM_USER + 230,  // from the policy check thread
-    kMenuAddFavorite = 40001,
-    kMenuModifyFavorite = 40002,
-    kFavoritesMenuResource = 109,
     kIconFrame = 101,
     kIconSecure = 116,
     kLaunchTextSize = 4200,
     kCommandLineSize = 4096,
 };
 
-// Commands the page window ("Internet Explorer_Server") carries out.
-enum PageCommand : WPARAM {
-    kPageAddFavorite = 2261,
-    kPageCreateShortcut = 2266,
-    kPageViewSource = 2139,
-};
 
 extern const char kFrameClass[];   // "bkFrameSL"
 extern const char kClientClass[];  // "bkClientSL"
@@ -66,7 +58,7 @@ struct SkinSource {
     bool offerLinks = false;
 };
 
-class ClientApp final : public SkinFrameDelegate, public BrowserEventSink {
+class ClientApp final : public SkinFrameDelegate, public BrowserEventSink, public SkinCommandHost {
 public:
     ClientApp(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine,
               int showCommand, ClientApp* parent);
@@ -103,14 +95,20 @@ public:
 
     // --- Commands and navigation ------------------------------------------------------
     void OnCommand(WPARAM wParam, LPARAM lParam);
-    void RunCommand(const char* function, const RECT& controlRect);
-    void RunButtonCommand(int index);
-    void RunAnimationCommand(int index);
-    void Navigate(const char* address);
+    void RunCommand(const char* function, const RECT& controlRect) { commands.Run(function, controlRect); }
     bool BrowserBusy() const;
-    void MailTo(const char* text);
-    void ShowFavoritesPopup(const RECT& controlRect);
     ClientApp* OpenNewWindow(const char* parameter);
+
+    // --- SkinCommandHost -----------------------------------------------------------------
+    BrowserHost* CommandBrowser() override { return web.Browser(); }
+    HWND CommandFrame() override { return frame.hwnd(); }
+    HWND CommandWebArea() override { return web.hwnd(); }
+    bool CanGoBack() override { return canGoBack; }
+    bool CanGoForward() override { return canGoForward; }
+    void Navigate(const char* address) override;
+    void RunNavigate(const std::string& parameter) override;
+    void RunMail(const std::string& text) override;
+    void RunNewWindow(const std::string& parameter) override { OpenNewWindow(parameter.c_str()); }
 
     // --- Browser events (BrowserEventSink) ---------------------------------------------
     void OnBeforeNavigate(const char* address) override;
@@ -141,6 +139,7 @@ public:
     SkinFrame frame;
     SkinControls controls;
     WebArea web;
+    SkinCommands commands;
     SkinSource source;
     char startAddress[kSkinTextSize] = "";
     char lastNavigation[kSkinTextSize] = "";  // the last address handed to the browser
@@ -151,14 +150,10 @@ public:
     bool closePending = false;
     BkPtrList childClients;
     std::unique_ptr<FavoritesMenu> favoritesMenu;
-    fw::UniqueMenu favoritesMenuResource;
     char favoritesFolder[MAX_PATH] = "";
     int loopFilter = 0;  // this window's filter in the message loop
 };
 
-// The page window ("Internet Explorer_Server") below `root`: depth first,
-// children before the next sibling; null when there is none.
-HWND FindPageWindow(HWND root);
 
 // Opens an address in the system's default browser. Tests replace it.
 extern void (*g_openInDefaultBrowser)(const char* address);
