@@ -99,6 +99,7 @@ public:
     // --- Geometry -----------------------------------------------------------------------
     int FrameWidth() const { return frameRect_.right - frameRect_.left; }
     int FrameHeight() const { return frameRect_.bottom - frameRect_.top; }
+    // dW and dH: the frame's size less the bitmap's (negative when smaller).
     int GrowthX() const;
     int GrowthY() const;
     Band HorizontalBand() const;
@@ -111,6 +112,11 @@ public:
     const uint32_t* PictureBits() const { return pictureBits_; }
 
     void Paint(HDC dc);
+    // ANTIALIAS: smooths the outline over the frame's area of the screen,
+    // so the edge blends with whatever shows behind the window; at every
+    // paint, and after a move or a resize.
+    void SmoothEdge(HDC dc);
+    void SmoothNow();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

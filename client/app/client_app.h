@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "basekit.h"
 #include "framework/handles.h"
@@ -32,8 +34,8 @@ enum {
     kFavoritesMenuResource = 109,
     kIconFrame = 101,
     kIconSecure = 116,
-    kLaunchTextSize = 4200,
-    kCommandLineSize = 4096,
+    kLaunchTextSize = 4200,  // two 2058-character texts, blanks and a handle
+    kCommandLineSize = kLaunchTextSize,
 };
 
 // Commands the page window ("Internet Explorer_Server") carries out.
@@ -159,6 +161,10 @@ public:
 // The page window ("Internet Explorer_Server") below `root`: depth first,
 // children before the next sibling; null when there is none.
 HWND FindPageWindow(HWND root);
+
+// The values of the user's typed-address list (TypedURLs), in enumeration
+// order, each cut to 2058 characters; empty ones are left out.
+std::vector<std::string> TypedAddresses();
 
 // Opens an address in the system's default browser. Tests replace it.
 extern void (*g_openInDefaultBrowser)(const char* address);
