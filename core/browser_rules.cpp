@@ -63,6 +63,14 @@ std::string NewWindowLaunchText(const std::string& parameter, unsigned long fram
     return parameter + " " + handle;
 }
 
+std::string SkinLinkLaunchText(const std::string& address, const std::string& designation,
+                               unsigned long frameHandle)
+{
+    char handle[24];
+    std::snprintf(handle, sizeof handle, "%lx", frameHandle);
+    return address.substr(0, kLongText) + " " + designation.substr(0, kLongText) + " " + handle;
+}
+
 bool ParseSkinLink(const std::string& url, std::string* address, std::string* designation)
 {
     static const char kPrefix[] = "tavik://";

@@ -54,6 +54,13 @@ std::string NewWindowLaunchText(const std::string& parameter, unsigned long fram
 // missing (the browser then opens the address itself).
 bool ParseSkinLink(const std::string& url, std::string* address, std::string* designation);
 
+// The launch text of a window opened by a skin link: the address and the
+// designation, each cut to 2058 characters, and the opener's frame handle in
+// lower-case hexadecimal, separated by blanks. Always whole: nothing of the
+// designation or the handle is lost to a shorter buffer.
+std::string SkinLinkLaunchText(const std::string& address, const std::string& designation,
+                               unsigned long frameHandle);
+
 // --- Events ---------------------------------------------------------------------------
 // "https://" in any case.
 bool IsSecureAddress(const std::string& address);
@@ -65,5 +72,6 @@ extern const char* const kPageMarkers[];  // ended by an empty text
 bool PageHasMarker(const std::string& page);
 
 enum PolicyVerdict { kPolicyEnd, kPolicyAsk, kPolicyHandOver };
-// What a finished fetch of the new page means under `policy`.
+// What a fetch of the new page means under `policy`: a failed fetch ends
+// the check; an empty page is a page without the markers.
 PolicyVerdict DecidePolicy(int policy, bool fetched, const std::string& page);

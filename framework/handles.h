@@ -4,34 +4,88 @@
 #include <windows.h>
 #include <objbase.h>
 
+#include <atomic>
 #include <utility>
 
 namespace fw {
 
+// A debug count of the GDI and USER objects our own code holds through the
+// owners below (and WindowDc), for leak tests: the system's own count
+// (GetGuiResources) is not available everywhere. Each module keeps its own.
+enum class Counted { kNone, kGdi, kUser };
+inline std::atomic<long>& LiveObjects(Counted kind)
+{
+    static std::atomic<long> counts[3];
+    return counts[static_cast<int>(kind)];
+}
+inline void NoteCreated(Counted kind)
+{
+    if (kind != Counted::kNone)
+        ++LiveObjects(kind);
+}
+inline void NoteReleased(Counted kind)
+{
+    if (kind != Counted::kNone)
+        --LiveObjects(kind);
+}
+
+struct Uncounted {
+    static constexpr Counted kKind = Counted::kNone;
+};
+
+// Handles filled in through put() are not counted.
 template <typename H, typename Traits>
 class Owned {
 public:
     Owned() = default;
-    explicit Owned(H handle) : handle_(handle) {}
+    explicit Owned(H handle) : handle_(handle)
+    {
+        if (Traits::Valid(handle_)) {
+            counted_ = true;
+            NoteCreated(Traits::kKind);
+        }
+    }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
-    Owned(Owned&& other) noexcept : handle_(other.release()) {}
+    Owned(Owned&& other) noexcept : counted_(other.counted_), handle_(other.handle_)
+    {
+        other.handle_ = Traits::Empty();
+        other.counted_ = false;
+    }
     Owned& operator=(Owned&& other) noexcept
     {
-        if (this != &other)
-            reset(other.release());
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, Traits::Empty());
+            counted_ = std::exchange(other.counted_, false);
+        }
         return *this;
     }
     ~Owned() { reset(); }
 
     H get() const { return handle_; }
     explicit operator bool() const { return Traits::Valid(handle_); }
-    H release() { return std::exchange(handle_, Traits::Empty()); }
+    // Gives the handle away: it no longer counts as ours.
+    H release()
+    {
+        if (counted_)
+            NoteReleased(Traits::kKind);
+        counted_ = false;
+        return std::exchange(handle_, Traits::Empty());
+    }
     void reset(H handle = Traits::Empty())
     {
-        if (Traits::Valid(handle_) && handle_ != handle)
+        if (handle_ == handle)
+            return;
+        if (Traits::Valid(handle_)) {
             Traits::Close(handle_);
+            if (counted_)
+                NoteReleased(Traits::kKind);
+        }
         handle_ = handle;
+        counted_ = Traits::Valid(handle_);
+        if (counted_)
+            NoteCreated(Traits::kKind);
     }
     // For calls that fill in a handle: releases the current one first.
     H* put()
@@ -41,52 +95,58 @@ public:
     }
 
 private:
+    bool counted_ = false;
     H handle_ = Traits::Empty();
 };
 
-struct KernelHandleTraits {
+struct KernelHandleTraits : Uncounted {
     static HANDLE Empty() { return nullptr; }
     static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
 // A file handle from CreateFile (INVALID_HANDLE_VALUE when empty).
-struct FileHandleTraits {
+struct FileHandleTraits : Uncounted {
     static HANDLE Empty() { return INVALID_HANDLE_VALUE; }
     static bool Valid(HANDLE h) { return h != nullptr && h != INVALID_HANDLE_VALUE; }
     static void Close(HANDLE h) { CloseHandle(h); }
 };
 template <typename G>
 struct GdiTraits {
+    static constexpr Counted kKind = Counted::kGdi;
     static G Empty() { return nullptr; }
     static bool Valid(G h) { return h != nullptr; }
     static void Close(G h) { DeleteObject(h); }
 };
-struct RegKeyTraits {
+struct RegKeyTraits : Uncounted {
     static HKEY Empty() { return nullptr; }
     static bool Valid(HKEY h) { return h != nullptr; }
     static void Close(HKEY h) { RegCloseKey(h); }
 };
-struct ModuleTraits {
+struct ModuleTraits : Uncounted {
     static HMODULE Empty() { return nullptr; }
     static bool Valid(HMODULE h) { return h != nullptr; }
     static void Close(HMODULE h) { FreeLibrary(h); }
 };
 struct MenuTraits {
+    static constexpr Counted kKind = Counted::kUser;
     static HMENU Empty() { return nullptr; }
     static bool Valid(HMENU h) { return h != nullptr; }
     static void Close(HMENU h) { DestroyMenu(h); }
 };
 struct AcceleratorTraits {
+    static constexpr Counted kKind = Counted::kUser;
     static HACCEL Empty() { return nullptr; }
     static bool Valid(HACCEL h) { return h != nullptr; }
     static void Close(HACCEL h) { DestroyAcceleratorTable(h); }
 };
 struct IconTraits {
+    static constexpr Counted kKind = Counted::kUser;
     static HICON Empty() { return nullptr; }
     static bool Valid(HICON h) { return h != nullptr; }
     static void Close(HICON h) { DestroyIcon(h); }
 };
 struct MemoryDcTraits {
+    static constexpr Counted kKind = Counted::kGdi;
     static HDC Empty() { return nullptr; }
     static bool Valid(HDC h) { return h != nullptr; }
     static void Close(HDC h) { DeleteDC(h); }
@@ -110,13 +170,19 @@ using UniqueMemoryDc = Owned<HDC, MemoryDcTraits>;
 // A window's device context from GetDC, given back with ReleaseDC.
 class WindowDc {
 public:
-    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd)) {}
+    explicit WindowDc(HWND hwnd) : hwnd_(hwnd), dc_(GetDC(hwnd))
+    {
+        if (dc_ != nullptr)
+            NoteCreated(Counted::kGdi);
+    }
     WindowDc(const WindowDc&) = delete;
     WindowDc& operator=(const WindowDc&) = delete;
     ~WindowDc()
     {
-        if (dc_ != nullptr)
+        if (dc_ != nullptr) {
             ReleaseDC(hwnd_, dc_);
+            NoteReleased(Counted::kGdi);
+        }
     }
     HDC get() const { return dc_; }
     operator HDC() const { return dc_; }

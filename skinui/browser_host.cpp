@@ -160,6 +160,9 @@ bool BrowserHost::Start()
     browser_ = object_.As<IDispatch>(IID_IDispatch);
     if (!browser_)
         return false;
+    // The control's window is control 103 of the web area.
+    if (HWND control = ControlWindow())
+        SetWindowLongPtrA(control, GWLP_ID, kBrowserControlId);
     if (auto points = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
         if (SUCCEEDED(points->FindConnectionPoint(kDiidDWebBrowserEvents, connection_.put()))) {
             events_ = new BrowserEvents(sink_);

@@ -8,6 +8,8 @@
 #include <ole2.h>
 #include <olectl.h>
 
+#include <atomic>
+
 #include "framework/handles.h"
 #include "core/text_limits.h"
 
@@ -66,7 +68,14 @@ extern const IID kDiidDWebBrowserEvents;    // {EAB22AC2-30C1-11CF-A7EB-0000C05B
 // from its arguments, to the program's BrowserEventSink.
 class BrowserEvents final : public IDispatch {
 public:
-    explicit BrowserEvents(BrowserEventSink* sink) : sink_(sink) {}
+    explicit BrowserEvents(BrowserEventSink* sink) : sink_(sink) { ++Live(); }
+    ~BrowserEvents() { --Live(); }
+    // Sinks not yet freed, for leak tests.
+    static std::atomic<long>& Live()
+    {
+        static std::atomic<long> live;
+        return live;
+    }
     void Detach() { sink_ = nullptr; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
@@ -111,6 +120,12 @@ public:
     bool OfferKey(MSG* msg);
     bool Active() const { return static_cast<bool>(activeObject_); }
     BrowserEvents* Events() const { return events_; }
+    // Hosts not yet freed, for leak tests.
+    static std::atomic<long>& Live()
+    {
+        static std::atomic<long> live;
+        return live;
+    }
 
     // IUnknown
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
@@ -172,8 +187,8 @@ public:
     STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 
 private:
-    BrowserHost(HWND window, BrowserEventSink* sink) : window_(window), sink_(sink) {}
-    ~BrowserHost() = default;
+    BrowserHost(HWND window, BrowserEventSink* sink) : window_(window), sink_(sink) { ++Live(); }
+    ~BrowserHost() { --Live(); }
     bool Start();
     fw::ComPtr<IOleInPlaceObject> InPlace() const;
 

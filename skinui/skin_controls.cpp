@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "core/hotkey.h"
+#include "core/text_limits.h"
 #include "skinui/skin_frame.h"
 
 LRESULT AddressEdit::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
@@ -196,22 +197,54 @@ void SkinControls::AddAddress(const char* text)
     SendMessageA(addressBox_, CB_SETCURSEL, index, 0);
 }
 
-void SkinControls::AddTypedUrls()
+std::vector<std::string> TypedAddresses()
 {
+    std::vector<std::string> addresses;
     fw::UniqueKey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs", 0,
                       KEY_READ, key.put()) != ERROR_SUCCESS)
-        return;
-    for (DWORD i = 0;; ++i) {
-        char name[256], value[kSkinTextSize + 1];
-        DWORD nameSize = sizeof name, valueSize = sizeof value - 1, type = 0;
-        if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
-                          reinterpret_cast<BYTE*>(value), &valueSize) != ERROR_SUCCESS)
+        return addresses;
+    DWORD longestName = 0, longestValue = 0;
+    RegQueryInfoKeyA(key.get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     &longestName, &longestValue, nullptr, nullptr);
+    std::vector<char> name(longestName + 2);
+    std::vector<BYTE> value(longestValue + 2);
+    for (DWORD i = 0, retries = 0;;) {
+        DWORD nameSize = static_cast<DWORD>(name.size()), valueSize = static_cast<DWORD>(value.size());
+        DWORD type = 0;
+        const LONG result = RegEnumValueA(key.get(), i, name.data(), &nameSize, nullptr, &type,
+                                          value.data(), &valueSize);
+        if (result == ERROR_MORE_DATA && ++retries <= 4) {
+            // The value grew since the key was measured: read it again.
+            name.resize(name.size() * 2);
+            value.resize(value.size() * 2 > valueSize + 2 ? value.size() * 2 : valueSize + 2);
+            continue;
+        }
+        if (result == ERROR_MORE_DATA) {
+            ++i, retries = 0;  // one that keeps growing is left out
+            continue;
+        }
+        if (result != ERROR_SUCCESS)
             break;
-        value[valueSize < sizeof value ? valueSize : sizeof value - 1] = '\0';
-        if (type == REG_SZ && value[0])
-            AddAddress(value);
+        ++i, retries = 0;
+        if (type != REG_SZ && type != REG_EXPAND_SZ)
+            continue;
+        size_t length = 0;
+        while (length < valueSize && value[length] != 0)
+            ++length;
+        std::string text(reinterpret_cast<const char*>(value.data()), length);
+        if (text.size() > kLongText)
+            text.resize(kLongText);  // every address holds at most 2058 characters
+        if (!text.empty())
+            addresses.push_back(text);
     }
+    return addresses;
+}
+
+void SkinControls::AddTypedUrls()
+{
+    for (const std::string& typed : TypedAddresses())
+        AddAddress(typed.c_str());
 }
 
 std::string SkinControls::AddressText(bool chosen) const

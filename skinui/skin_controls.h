@@ -47,6 +47,10 @@ private:
     UINT enteredMessage_ = kMsgAddressEntered;
 };
 
+// The values of the user's typed-address list (TypedURLs), in enumeration
+// order, each cut to 2058 characters; empty ones are left out.
+std::vector<std::string> TypedAddresses();
+
 class SkinControls {
 public:
     explicit SkinControls(const SkinConfig& skin, const SkinControlSetup& setup = SkinControlSetup())

@@ -246,17 +246,11 @@ void SkinFrame::LoadBackground()
               DIB_RGB_COLORS);
 }
 
-int SkinFrame::GrowthX() const
-{
-    const int d = FrameWidth() - backgroundRect_.right;
-    return d > 0 ? d : 0;
-}
+// Negative for a frame smaller than its bitmap: the sizing frame and the
+// status line then move in by as much.
+int SkinFrame::GrowthX() const { return FrameWidth() - backgroundRect_.right; }
 
-int SkinFrame::GrowthY() const
-{
-    const int d = FrameHeight() - backgroundRect_.bottom;
-    return d > 0 ? d : 0;
-}
+int SkinFrame::GrowthY() const { return FrameHeight() - backgroundRect_.bottom; }
 
 Band SkinFrame::HorizontalBand() const
 {
@@ -346,8 +340,6 @@ void SkinFrame::TraceOutlineFromPicture()
     outline_ = pictureBits_ ? TraceOutline(pictureBits_, FrameWidth(), FrameHeight(), FrameWidth(),
                                            options_.outlineShift)
                             : std::vector<Point>();
-    if (skin_.antialias() && pictureBits_)
-        SmoothOutline(pictureBits_, FrameWidth(), FrameHeight(), FrameWidth(), outline_);
     MakeOutlineRegion();
 }
 
@@ -373,8 +365,6 @@ void SkinFrame::ReadOutlineFile()
     if (!ParseEdgePol(data.data(), data.size(), &points, options_.outlineShift))
         return;
     outline_.swap(points);
-    if (skin_.antialias() && pictureBits_)
-        SmoothOutline(pictureBits_, FrameWidth(), FrameHeight(), FrameWidth(), outline_);
     MakeOutlineRegion();
 }
 
@@ -400,9 +390,54 @@ void SkinFrame::Paint(HDC dc)
         ::RealizePalette(dc);
     }
     BitBlt(dc, 0, 0, FrameWidth(), FrameHeight(), pictureDc_.get(), 0, 0, SRCCOPY);
+    if (skin_.antialias())
+        SmoothEdge(dc);
     PaintStatusLine(dc);
     if (old)
         SelectPalette(dc, old, FALSE);
+}
+
+void SkinFrame::SmoothEdge(HDC dc)
+{
+    const int w = FrameWidth(), h = FrameHeight();
+    if (!hwnd_ || w <= 0 || h <= 0 || outline_.size() < 2 || !pictureDc_)
+        return;
+    // What the screen shows at the frame's place: outside the outline, what
+    // lies behind the window; inside it, the frame's own picture (taken from
+    // memory, so that smoothing never works on its own earlier result).
+    POINT origin = {0, 0};
+    ClientToScreen(hwnd_, &origin);
+    BITMAPINFO bi = TopDownDib32(w, h);
+    void* bits = nullptr;
+    fw::UniqueBitmap area;
+    fw::UniqueMemoryDc areaDc;
+    {
+        fw::WindowDc screen(nullptr);
+        area.reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        areaDc.reset(CreateCompatibleDC(screen));
+        if (!area || !areaDc)
+            return;
+        fw::Selection take(areaDc.get(), area.get());
+        BitBlt(areaDc.get(), 0, 0, w, h, screen, origin.x, origin.y, SRCCOPY);
+    }
+    fw::Selection select(areaDc.get(), area.get());
+    if (outlineRegion_) {
+        SelectClipRgn(areaDc.get(), outlineRegion_.get());
+        BitBlt(areaDc.get(), 0, 0, w, h, pictureDc_.get(), 0, 0, SRCCOPY);
+        SelectClipRgn(areaDc.get(), nullptr);
+    }
+    GdiFlush();
+    SmoothOutline(static_cast<uint32_t*>(bits), w, h, w, outline_);
+    BitBlt(dc, 0, 0, w, h, areaDc.get(), 0, 0, SRCCOPY);
+}
+
+void SkinFrame::SmoothNow()
+{
+    if (!skin_.antialias() || !hwnd_)
+        return;
+    UpdateWindow(hwnd_);
+    fw::WindowDc dc(hwnd_);
+    SmoothEdge(dc);
 }
 
 void SkinFrame::PaintStatusLine(HDC dc)
@@ -549,6 +584,7 @@ void SkinFrame::FinishTracking(POINT client, bool aborted, HWND focusTaker)
         const bool behind = aborted && focusTaker != nullptr;
         SetWindowPos(hwnd_, behind ? focusTaker : nullptr, frameRect_.left, frameRect_.top, 0, 0,
                      SWP_NOSIZE | (behind ? 0 : SWP_NOZORDER) | SWP_NOACTIVATE);
+        SmoothNow();  // the edge now blends with what lies behind its new place
     } else if (moved) {
         frameRect_ = Proposal(client);
         if (BuildBackgroundPicture()) {
@@ -560,6 +596,7 @@ void SkinFrame::FinishTracking(POINT client, bool aborted, HWND focusTaker)
                      frameRect_.right - frameRect_.left, frameRect_.bottom - frameRect_.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
         InvalidateRect(hwnd_, nullptr, FALSE);
+        SmoothNow();
     }
     sizingEdge_ = 0;
     if (GetCapture() == hwnd_)

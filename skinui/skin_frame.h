@@ -111,6 +111,7 @@ public:
     int FrameHeight() const { return frameRect_.bottom - frameRect_.top - EdgeSize(); }
     // How much larger than the skin's part the window is, each way.
     int EdgeSize() const;
+    // dW and dH: the frame's size less the bitmap's (negative when smaller).
     int GrowthX() const;
     int GrowthY() const;
     Band HorizontalBand() const;
@@ -123,6 +124,11 @@ public:
     const uint32_t* PictureBits() const { return pictureBits_; }
 
     void Paint(HDC dc);
+    // ANTIALIAS: smooths the outline over the frame's area of the screen,
+    // so the edge blends with whatever shows behind the window; at every
+    // paint, and after a move or a resize.
+    void SmoothEdge(HDC dc);
+    void SmoothNow();
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -1,5 +1,5 @@
 // The profile loader of the skin record: reads a configuration file (.tvc)
-// through the Windows profile API.
+// once into memory, answering each key as the profile API would.
 #pragma once
 #include "skinui/skin_config.h"
 

@@ -186,7 +186,12 @@ int ClientApp::CreateMainWindow(int isChild)
         ShowMessage(nullptr, kMsgWindowCreationFailed);
         return 0;
     }
-    controls.CreateAddressBox(instance, frameWindow, skin.urlEditRect());
+    if (!controls.CreateAddressBox(instance, frameWindow, skin.urlEditRect())) {
+        ShowMessage(nullptr, kMsgWindowCreationFailed);
+        return 0;
+    }
+    // The controls are laid out once they all exist, so that a frame larger
+    // than its bitmap moves every one of them, the address box included.
     if (frame.GrowthX() > 0 || frame.GrowthY() > 0)
         LayoutControls();
     if (!isChild)

@@ -7,6 +7,8 @@
 #include <windows.h>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "basekit.h"
 #include "framework/handles.h"
@@ -30,8 +32,8 @@ enum {
     WM_TAVIK_POLICY_RESULT = WM_USER + 230,  // from the policy check thread
     kIconFrame = 101,
     kIconSecure = 116,
-    kLaunchTextSize = 4200,
-    kCommandLineSize = 4096,
+    kLaunchTextSize = 4200,  // two 2058-character texts, blanks and a handle
+    kCommandLineSize = kLaunchTextSize,
 };
 
 
@@ -153,6 +155,7 @@ public:
     char favoritesFolder[MAX_PATH] = "";
     int loopFilter = 0;  // this window's filter in the message loop
 };
+
 
 
 // Opens an address in the system's default browser. Tests replace it.

@@ -35,8 +35,10 @@ unsigned __stdcall PolicyThread(void* param)
     std::vector<char> page(kFetchPageSize);
     const int fetched = HttpFetch(job->address.c_str(), page.data(), static_cast<int>(page.size()),
                                   job->authLibrary.empty() ? nullptr : job->authLibrary.c_str());
+    // Only a failed fetch ends the check. The whole body read is searched,
+    // zero bytes and all (the rest of the buffer stays zero).
     const PolicyVerdict verdict =
-        DecidePolicy(job->policy, fetched == kFetchOk && page[0] != '\0', std::string(page.data()));
+        DecidePolicy(job->policy, fetched == kFetchOk, std::string(page.data(), page.size()));
     char* address = _strdup(job->address.c_str());
     // A frame that is gone no longer takes messages: then the thread cleans up.
     if (!IsWindow(job->frame) ||
@@ -78,6 +80,8 @@ void ClientApp::OnStatusTextChange(const char* text)
     frame.SetStatusText(text ? text : "");
 }
 
+// The state is kept even when the skin has no BACK or FORWARD button, so
+// that Alt+Left and Alt+Right work in such skins too.
 void ClientApp::OnCommandStateChange(long command, bool enable)
 {
     if (command == 1) {
@@ -148,10 +152,9 @@ bool ClientApp::OpenSkinLink(const char* url)
     std::string address, designation;
     if (!ParseSkinLink(url ? url : "", &address, &designation))
         return false;
-    char launch[kLaunchTextSize];
-    wsprintfA(launch, "%s %s %x", address.c_str(), designation.c_str(),
-              static_cast<unsigned>(reinterpret_cast<UINT_PTR>(frame.hwnd())));
-    ClientApp* child = OpenChild(launch);
+    const std::string launch = SkinLinkLaunchText(
+        address, designation, static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(frame.hwnd())));
+    ClientApp* child = OpenChild(launch.c_str());
     if (child == nullptr)
         return false;
     child->Navigate(address.c_str());

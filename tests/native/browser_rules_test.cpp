@@ -79,6 +79,27 @@ TEST(Policy, Verdicts)
     for (int policy : {1, 2})
         EXPECT_EQ(kPolicyEnd, DecidePolicy(policy, true, marked)) << policy;
     EXPECT_EQ(kPolicyEnd, DecidePolicy(2, false, plain));
+    // A page fetched but empty is examined like any other: no marker.
+    EXPECT_EQ(kPolicyHandOver, DecidePolicy(2, true, ""));
+    EXPECT_EQ(kPolicyAsk, DecidePolicy(1, true, std::string("\0<html>", 7)));
+    EXPECT_EQ(kPolicyEnd, DecidePolicy(2, true, std::string("\0", 1) + marked));
+}
+
+TEST(SkinLinks, LaunchTextIsWholeUpToTheLimits)
+{
+    EXPECT_EQ("http://h/ main#v=1 1a2b", SkinLinkLaunchText("http://h/", "main#v=1", 0x1a2b));
+    // Past 1024 characters nothing is lost: the designation and the handle
+    // follow the whole address.
+    const std::string address = "http://h/?" + std::string(1500, 'q');
+    const std::string designation = "n=a#c=http://h/" + std::string(1200, 'c') + "#p=x#v=1";
+    const std::string text = SkinLinkLaunchText(address, designation, 0xdeadbeef);
+    EXPECT_EQ(address + " " + designation + " deadbeef", text);
+    const std::vector<std::string> tokens = SplitLaunchText(text);
+    ASSERT_EQ(3u, tokens.size());
+    EXPECT_EQ(0xdeadbeefu, ParseDockTarget(tokens[2]));
+    // Each text holds at most 2058 characters.
+    const std::string longer = SkinLinkLaunchText(std::string(3000, 'a'), std::string(3000, 'b'), 1);
+    EXPECT_EQ(std::string(2058, 'a') + " " + std::string(2058, 'b') + " 1", longer);
 }
 
 TEST(HandOver, Records)

@@ -78,8 +78,25 @@ TEST(Outline, NoiseIsBoundedAndFast)
     }
     p.px[0] = kClear;
     const auto started = std::chrono::steady_clock::now();
-    p.Trace();
+    const auto outline = p.Trace();
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
+    // The walk closes within its bound here, so the outline is what the
+    // header promises: it starts at the first shape pixel, every point lies
+    // inside the (shifted) picture, and it ends next to where it began.
+    size_t first = 0;
+    while (p.px[first] == kClear)
+        ++first;
+    ASSERT_FALSE(outline.empty());
+    EXPECT_EQ((Point{int(first % p.w) + 1, int(first / p.w) + 1}), outline.front());
+    for (const Point& q : outline) {
+        ASSERT_TRUE(q.x >= 1 && q.x <= p.w && q.y >= 1 && q.y <= p.h) << q.x << "," << q.y;
+        ASSERT_NE(kClear, p.px[size_t(q.y - 1) * p.w + (q.x - 1)]) << q.x << "," << q.y;
+    }
+    EXPECT_LE(std::abs(outline.back().x - outline.front().x), 1);
+    EXPECT_LE(std::abs(outline.back().y - outline.front().y), 1);
+    // A picture of one colour has no shape at all.
+    Picture blank(300, 300);
+    EXPECT_TRUE(blank.Trace().empty());
 }
 
 TEST(EdgePol, ValidAndHostileFiles)
@@ -273,6 +290,20 @@ TEST(Smoothing, OnlyNearTheOutline)
     EXPECT_NE(before.px, p.px);
     EXPECT_EQ(before.px[18 * 20 + 18], p.px[18 * 20 + 18]);  // far away: untouched
     SmoothOutline(p.px.data(), p.w, p.h, p.w, {{0, 0}, {19, 19}, {-5, 40}});  // edges: no crash
+
+    // One line pixel: its neighbours left, up, right and down, in that
+    // order, each become the channel-wise fifth of the line pixel's colour
+    // and of their own four neighbours. Nothing else changes.
+    Picture q(5, 5, 0x000000);
+    q.px[2 * 5 + 2] = 0x0A1464;  // R 10, G 20, B 100
+    q.px[2 * 5 + 0] = 0x000032;  // B 50, left of the left neighbour
+    Picture expected = q;
+    expected.px[2 * 5 + 1] = 0x040832;  // (10+10)/5, (20+20)/5, (100+50+100)/5
+    expected.px[1 * 5 + 2] = 0x040828;  // (10+10)/5, (20+20)/5, (100+100)/5
+    expected.px[2 * 5 + 3] = 0x040828;
+    expected.px[3 * 5 + 2] = 0x040828;
+    SmoothOutline(q.px.data(), q.w, q.h, q.w, {{2, 2}, {2, 2}});
+    EXPECT_EQ(expected.px, q.px);
 }
 
 namespace {

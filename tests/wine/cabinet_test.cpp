@@ -120,6 +120,18 @@ TEST_F(Cabinet, StoredDateTimeAndAttributesAreCarried)
     ASSERT_TRUE(FileTimeToDosDateTime(&local, &date, &time));
     EXPECT_EQ(entry.date, date);
     EXPECT_EQ(entry.time, time);
+    // The creation time is the stored one too, to the second.
+    SYSTEMTIME made;
+    ASSERT_TRUE(FileTimeToLocalFileTime(&created, &local));
+    ASSERT_TRUE(FileTimeToSystemTime(&local, &made));
+    EXPECT_EQ(2025, made.wYear);
+    EXPECT_EQ(3, made.wMonth);
+    EXPECT_EQ(14, made.wDay);
+    EXPECT_EQ(9, made.wHour);
+    EXPECT_EQ(26, made.wMinute);
+    EXPECT_EQ(52, made.wSecond);
+    // Of the attributes only read-only, hidden, system and archive are kept.
+    EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE), attributes);
 }
 
 TEST_F(Cabinet, ExistingTargetIsReplaced)

@@ -275,6 +275,24 @@ TEST_F(Policy, OtherValuesFetchButNeverAsk)
     EXPECT_EQ(0, Requests("/pages/plain.html?zero"));
 }
 
+TEST_F(Policy, OnlyAFailedFetchEndsTheCheck)
+{
+    // A page whose text starts with a zero byte is still a page: it is
+    // examined, and a marker behind the zero still counts.
+    WriteBytes(DocRoot() + "pages\\zero.html", std::string("\0<html>elsewhere</html>", 23));
+    WriteBytes(DocRoot() + "pages\\zeromarked.html",
+               std::string("\0\0", 2) + "B2ABE86F-F912-11D1-A8B1-004095E28034");
+    auto app = OpenWithPolicy(2);
+    Complete(app.get(), "/pages/zeromarked.html");
+    EXPECT_TRUE(g_handedOver.empty());
+    Complete(app.get(), "/status/404/gone.html");  // a failed fetch: the window stays
+    EXPECT_TRUE(g_handedOver.empty());
+    EXPECT_TRUE(IsWindowVisible(app->FrameWindow()));
+    Complete(app.get(), "/pages/zero.html");
+    ASSERT_EQ(1u, g_handedOver.size());
+    EXPECT_EQ(TestServerUrl("/pages/zero.html"), g_handedOver[0]);
+}
+
 TEST_F(Policy, ClosingTheWindowDuringACheckIsSafe)
 {
     auto app = OpenWithPolicy(2);
@@ -413,6 +431,37 @@ TEST_F(Browser, SkinLinksOpenChildWindows)
     ClientApp* child = static_cast<ClientApp*>(app->childClients.GetHead());
     EXPECT_EQ(app->FrameWindow(), child->frame.DockTarget());
     EXPECT_STREQ(TestServerUrl("/links/index.html").c_str(), child->lastNavigation);
+}
+
+TEST_F(Browser, LongSkinLinkKeepsItsDesignationAndDockHandle)
+{
+    TestSkin skin("longlink");
+    skin.Publish();
+    auto app = Open(skin);
+    const std::string host = TestServerUrl("").substr(7);
+    // Far past 1024 characters: the designation and the handle come last.
+    const std::string page = host + "/longlink/index.html?" + std::string(1900, 'q');
+    VARIANT_BOOL processed = VARIANT_FALSE;
+    Args a;
+    Fire(app.get(), kEventNewWindow,
+         a.Text("tavik://" + page + "%20main#v=1").Long(0).Text("").Empty().Text("").BoolOut(&processed));
+    EXPECT_EQ(VARIANT_TRUE, processed);
+    ASSERT_EQ(1, app->childClients.GetCount());
+    ClientApp* child = static_cast<ClientApp*>(app->childClients.GetHead());
+    EXPECT_EQ(app->FrameWindow(), child->frame.DockTarget());
+    EXPECT_STREQ(("http://" + page).c_str(), child->lastNavigation);
+    EXPECT_STREQ("main", child->source.skinBaseName);
+}
+
+TEST_F(Browser, TheControlsWindowIsControl103)
+{
+    TestSkin skin("control103");
+    skin.Publish();
+    auto app = Open(skin);
+    HWND control = app->Browser()->ControlWindow();
+    ASSERT_NE(nullptr, control);
+    EXPECT_EQ(control, GetDlgItem(app->WebWindow(), 103));
+    EXPECT_EQ(103, GetDlgCtrlID(control));
 }
 
 TEST_F(Browser, FavoritesMenuFromTheFavoritesFolder)

@@ -242,6 +242,10 @@ TEST_F(Client, HitTestCodes)
     EXPECT_EQ(HTBOTTOMRIGHT, hit(157, 118));
     EXPECT_EQ(HTTOPRIGHT, hit(157, 2));
     EXPECT_EQ(HTTOP, hit(80, 2));
+    // Left of and above the sizing frame, but with the whole 7 x 7 square
+    // inside the outline: the probe makes these part of the skin.
+    EXPECT_EQ(HTCLIENT, hit(6, 60));
+    EXPECT_EQ(HTCLIENT, hit(80, 6));
 
     TestSkin flat("hitflat");  // no cursor area: the whole skin drags
     flat.Publish();
@@ -249,6 +253,32 @@ TEST_F(Client, HitTestCodes)
     ASSERT_EQ(1, drag->CreateMainWindow(0));
     const RECT g = Frame(drag.get());
     EXPECT_EQ(HTCLIENT, SendMessageA(drag->FrameWindow(), WM_NCHITTEST, 0, MAKELPARAM(g.left + 1, g.top + 60)));
+}
+
+TEST_F(Client, FrameNarrowerThanItsBitmapMovesTheSizingFrameIn)
+{
+    TestSkin skin("narrow");
+    skin.frameWidth = 100;  // dW = -60
+    skin.config = "LAUNCHOPTION=0\r\nX=200\r\nY=200\r\nH-RESIZEAREA=60,80\r\nV-RESIZEAREA=50,70\r\n"
+                  "CURSORAREA=10,10,150,110\r\nSTATUSLOCATION=70,95,150,115\r\n";
+    skin.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    ASSERT_EQ(1, app->CreateMainWindow(0));
+    const RECT f = Frame(app.get());
+    ASSERT_EQ(100, f.right - f.left);
+    EXPECT_EQ(-60, app->frame.GrowthX());
+    EXPECT_EQ(0, app->frame.GrowthY());
+    auto hit = [&](int x, int y) {
+        return SendMessageA(app->FrameWindow(), WM_NCHITTEST, 0, MAKELPARAM(f.left + x, f.top + y));
+    };
+    // The sizing frame's right edge is 150 - 60 = 90.
+    EXPECT_EQ(HTRIGHT, hit(97, 60));
+    EXPECT_EQ(HTBOTTOMRIGHT, hit(97, 118));
+    EXPECT_EQ(HTBOTTOM, hit(60, 118));
+    // The status line spans the band, so its right edge moves in with it.
+    const RECT status = app->frame.LayoutAddressRect(app->skin.statusRect());
+    EXPECT_EQ(70, status.left);
+    EXPECT_EQ(90, status.right);
 }
 
 TEST_F(Client, PlacementByAlignAndCentring)
@@ -505,6 +535,141 @@ TEST_F(Client, AddressBoxEnterAndSelection)
     SetWindowTextA(app->controls.AddressBox(), "");
     SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);  // empty: nothing happens
     EXPECT_STREQ(typed.c_str(), app->lastNavigation);
+}
+
+TEST_F(Client, TypedAddressesOfAnyLengthAreReadAndCut)
+{
+    const char kTyped[] = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, kTyped, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    const std::string longValue = "http://long.example/?" + std::string(3000, 'x');
+    const std::pair<const char*, std::string> values[] = {
+        {"url1", "http://first.example/"}, {"url2", longValue}, {"url3", "http://third.example/"}};
+    for (const auto& v : values)
+        RegSetValueExA(key, v.first, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.second.c_str()),
+                       static_cast<DWORD>(v.second.size() + 1));
+    RegCloseKey(key);
+    const std::vector<std::string> typed = TypedAddresses();
+
+    TestSkin skin("typed");
+    skin.config = "URLEDITLOCATION=10,40,150,60\r\n";
+    skin.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    ASSERT_EQ(1, app->CreateMainWindow(0));
+    RegDeleteKeyA(HKEY_CURRENT_USER, kTyped);
+
+    ASSERT_EQ(3u, typed.size());
+    EXPECT_EQ("http://first.example/", typed[0]);
+    EXPECT_EQ(longValue.substr(0, 2058), typed[1]);
+    EXPECT_EQ("http://third.example/", typed[2]);
+    // All three reach the address box, then the start address.
+    HWND box = app->controls.AddressBox();
+    ASSERT_EQ(4, SendMessageA(box, CB_GETCOUNT, 0, 0));
+    EXPECT_EQ(2058, SendMessageA(box, CB_GETLBTEXTLEN, 1, 0));
+    std::vector<char> text(4096);
+    SendMessageA(box, CB_GETLBTEXT, 2, reinterpret_cast<LPARAM>(text.data()));
+    EXPECT_STREQ("http://third.example/", text.data());
+}
+
+HHOOK g_refuseHook;
+LRESULT CALLBACK RefuseComboBoxes(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        char name[64] = "";
+        GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+        if (lstrcmpiA(name, "ComboBox") == 0)
+            return 1;  // the system refuses to create it
+    }
+    return CallNextHookEx(g_refuseHook, code, wParam, lParam);
+}
+
+TEST_F(Client, AFailingAddressBoxIsReportedAsMessage4)
+{
+    TestSkin skin("nobox");
+    skin.config = "URLEDITLOCATION=10,40,150,60\r\n";
+    skin.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    g_refuseHook = SetWindowsHookExA(WH_CBT, RefuseComboBoxes, nullptr, GetCurrentThreadId());
+    ASSERT_NE(nullptr, g_refuseHook);
+    int created = -1;
+    const std::string shown = MessageShownBy([&] { created = app->CreateMainWindow(0); });
+    UnhookWindowsHookEx(g_refuseHook);
+    EXPECT_EQ(0, created);
+    EXPECT_EQ("Error : Window Creation failed", shown);
+    EXPECT_EQ(nullptr, app->controls.AddressBox());
+}
+
+LRESULT CALLBACK GreenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        HBRUSH green = CreateSolidBrush(RGB(0, 255, 0));
+        FillRect(dc, &ps.rcPaint, green);
+        DeleteObject(green);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(Client, AntialiasBlendsTheEdgeWithWhatLiesBehind)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = GreenProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TavikGreenBehind";
+    RegisterClassA(&wc);
+    HWND behind = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 250, 250, 260, 220,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, behind);
+    UpdateWindow(behind);
+    PumpMessages(200);
+
+    TestSkin skin("smooth");  // a body with a key-colour notch at its top left
+    skin.config = "LAUNCHOPTION=0\r\nX=300\r\nY=300\r\nANTIALIAS=1\r\n"
+                  "H-RESIZEAREA=60,80\r\nV-RESIZEAREA=50,70\r\n";
+    skin.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    ASSERT_EQ(1, app->CreateMainWindow(0));
+    // Under Wine the first paint may read the screen before the X server
+    // shows the shaped window (the screen is read over another connection):
+    // the next paint smooths against what lies behind.
+    PumpMessages(200);
+    InvalidateRect(app->FrameWindow(), nullptr, FALSE);
+    UpdateWindow(app->FrameWindow());
+    auto edge = [&](int* keyFringe, int* blended) {
+        PumpMessages(300);
+        const RECT notch = {300 + 30, 300 + 20, 300 + 50, 300 + 40};  // around the notch's corner
+        *keyFringe = *blended = 0;
+        for (uint32_t p : CaptureScreen(notch)) {
+            const int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF;
+            *keyFringe += r > 0x30;                  // mixed with the key colour
+            *blended += g > 0x50 && p != 0x00FF00;  // mixed with the green behind
+        }
+    };
+    int keyFringe = 0, blended = 0;
+    edge(&keyFringe, &blended);
+    EXPECT_EQ(0, keyFringe);
+    EXPECT_GT(blended, 5);
+
+    // After a move the edge blends with the new place.
+    SendMessageA(app->FrameWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, 100));
+    SendMessageA(app->FrameWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 90));
+    SendMessageA(app->FrameWindow(), WM_LBUTTONUP, 0, MAKELPARAM(90, 90));
+    ASSERT_EQ(290, Frame(app.get()).left);
+    PumpMessages(300);
+    const RECT moved = {290 + 30, 290 + 20, 290 + 50, 290 + 40};
+    int fringe = 0, mixed = 0;
+    for (uint32_t p : CaptureScreen(moved)) {
+        fringe += ((p >> 16) & 0xFF) > 0x30;
+        mixed += ((p >> 8) & 0xFF) > 0x50 && p != 0x00FF00;
+    }
+    EXPECT_EQ(0, fringe);
+    EXPECT_GT(mixed, 5);
+    app.reset();
+    DestroyWindow(behind);
 }
 
 TEST_F(Client, TheProgramStartsShowsAndCloses)

@@ -74,7 +74,18 @@ TEST_F(Fetch, FailuresWithoutANetwork)
 {
     strcpy(buffer, "unchanged");
     EXPECT_EQ(kFetchBadAddress, HttpFetch("no address at all", buffer, sizeof buffer, nullptr));
-    EXPECT_NE(std::string("unchanged"), buffer);
+    // The buffer holds the system's own text for the error of the split.
+    URL_COMPONENTSA parts = {sizeof parts};
+    parts.dwHostNameLength = parts.dwUrlPathLength = parts.dwSchemeLength = 1;
+    ASSERT_FALSE(InternetCrackUrlA("no address at all", 0, ICU_ESCAPE, &parts));
+    const DWORD error = GetLastError();
+    char expected[1024] = "";
+    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 GetModuleHandleA("wininet.dll"), error, 0, expected,
+                                 sizeof expected, nullptr))
+        << error;
+    EXPECT_STRNE("", buffer);
+    EXPECT_STREQ(expected, buffer);
     EXPECT_EQ(kFetchNoHost, HttpFetch("file:///C:/windows/win.ini", buffer, sizeof buffer, nullptr));
     EXPECT_EQ(kFetchSendFailed, HttpFetch("http://127.0.0.1:1/x", buffer, sizeof buffer, nullptr));
 }
