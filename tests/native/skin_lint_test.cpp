@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/dib_format.h"
 #include "core/frame_geometry.h"
 #include "core/profile_reader.h"
 #include "tests/support/bmp_writer.h"
@@ -350,4 +351,49 @@ TEST(OutlineFile, StoredUnshiftedReadsBackAsTheFrameTraces)
     // An empty outline makes a file the frame refuses.
     const std::vector<uint8_t> empty = EncodeEdgePol({});
     EXPECT_FALSE(ParseEdgePol(empty.data(), empty.size(), &read));
+}
+
+TEST(DibPixels, EveryBitCountReadsBackAsTopDownColours)
+{
+    // Colours every bit count holds exactly (5-bit channels widen 10000 to 0x84).
+    const uint32_t colours[] = {0xFFFFFF, 0x000000, 0x84FF00, 0x0084FF};
+    std::vector<uint32_t> pixels(13 * 5);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = colours[(i * 7 / 3) % 4];
+    for (int bits : {1, 4, 8, 16, 24, 32}) {
+        for (bool topDown : {false, true}) {
+            std::vector<uint32_t> want = pixels;
+            if (bits == 1)  // two colours only
+                for (uint32_t& p : want)
+                    p = p == 0xFFFFFF ? p : 0x000000;
+            const std::vector<uint8_t> bmp = MakeBmp(13, 5, bits, want, topDown);
+            DibLayout layout;
+            ASSERT_EQ(DIB_OK, ParseDib(bmp.data(), bmp.size(), &layout)) << bits;
+            EXPECT_EQ(want, DibPixels(bmp.data(), layout)) << bits << " " << topDown;
+        }
+    }
+}
+
+TEST(DibPixels, BitFieldsAndStrayIndices)
+{
+    // A 2 x 1 picture, 16 bits 5-6-5 with bit fields: white and pure green.
+    std::vector<uint8_t> bmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 66, 0, 0, 0, 40, 0, 0, 0,
+                                2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 16, 0, 3, 0, 0, 0};
+    bmp.resize(54, 0);
+    for (uint32_t mask : {0xF800u, 0x07E0u, 0x001Fu})
+        for (int i = 0; i < 4; ++i)
+            bmp.push_back(static_cast<uint8_t>(mask >> (8 * i)));
+    for (uint8_t b : {0xFF, 0xFF, 0xE0, 0x07})
+        bmp.push_back(b);
+    DibLayout layout;
+    ASSERT_EQ(DIB_OK, ParseDib(bmp.data(), bmp.size(), &layout));
+    EXPECT_EQ((std::vector<uint32_t>{0xFFFFFF, 0x00FF00}), DibPixels(bmp.data(), layout));
+
+    // An 8-bit picture whose colour table holds one entry: index 5 reads as black.
+    std::vector<uint8_t> paletted = MakeBmp(2, 1, 8, {0x102030, 0x102030});
+    DibLayout l;
+    ASSERT_EQ(DIB_OK, ParseDib(paletted.data(), paletted.size(), &l));
+    paletted[l.pixelOffset + 1] = 5;
+    l.colorCount = 1;
+    EXPECT_EQ((std::vector<uint32_t>{0x102030, 0x000000}), DibPixels(paletted.data(), l));
 }
