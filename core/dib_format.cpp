@@ -166,10 +166,6 @@ std::vector<uint32_t> DibPixels(const uint8_t* data, const DibLayout& l)
         masks[0] = l.masks[0];
         masks[1] = l.masks[1];
         masks[2] = l.masks[2];
-    } else if (l.bitCount == 32) {
-        masks[0] = 0xFF0000u;
-        masks[1] = 0x00FF00u;
-        masks[2] = 0x0000FFu;
     }
     for (int32_t y = 0; y < l.height; ++y) {
         const int32_t fileRow = l.topDown ? y : l.height - 1 - y;
@@ -197,6 +193,10 @@ std::vector<uint32_t> DibPixels(const uint8_t* data, const DibLayout& l)
                 continue;
             default:
                 value = U32(row + 4 * x);
+                if (l.compression != 3) {
+                    out[x] = value;
+                    continue;
+                }
                 break;
             }
             out[x] = Channel(value, masks[0]) << 16 | Channel(value, masks[1]) << 8 |

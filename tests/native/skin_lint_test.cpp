@@ -389,6 +389,11 @@ TEST(DibPixels, BitFieldsAndStrayIndices)
     ASSERT_EQ(DIB_OK, ParseDib(bmp.data(), bmp.size(), &layout));
     EXPECT_EQ((std::vector<uint32_t>{0xFFFFFF, 0x00FF00}), DibPixels(bmp.data(), layout));
 
+    // Plain 32-bit pixels keep their fourth byte.
+    const std::vector<uint8_t> wide = MakeBmp(2, 1, 32, {0xAB102030, 0x00102030});
+    ASSERT_EQ(DIB_OK, ParseDib(wide.data(), wide.size(), &layout));
+    EXPECT_EQ((std::vector<uint32_t>{0xAB102030, 0x00102030}), DibPixels(wide.data(), layout));
+
     // An 8-bit picture whose colour table holds one entry: index 5 reads as black.
     std::vector<uint8_t> paletted = MakeBmp(2, 1, 8, {0x102030, 0x102030});
     DibLayout l;

@@ -391,3 +391,52 @@ TEST_F(TavpackAuthor, TvfInfoShowsTheHeader)
     EXPECT_EQ(1, Run("tvf info " + Q(scratch / "gone.tvf"), &out));
     EXPECT_NE(std::string::npos, out.find("cannot read")) << out;
 }
+
+#include "basekit.h"
+#include "core/dib_format.h"
+#include "framework/dib32.h"
+
+// The outline verb reads pixels with DibPixels; the frame loads the bitmap with
+// the bitmap loader and reads it back with GetDIBits. Both must see the same
+// colours, or the outlines would differ.
+TEST(TavpackPixels, DibPixelsMatchTheFramesReadBack)
+{
+    ScratchDir scratch;
+    std::vector<uint32_t> pixels(17 * 9);
+    const uint32_t colours[] = {0xFFFFFF, 0x000000, 0x84FF00, 0x0084FF, 0x808080, 0xC0C0C0};
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = colours[(i * 5 / 3) % 6];
+    std::vector<uint32_t> alpha = pixels;
+    for (size_t i = 0; i < alpha.size(); ++i)
+        alpha[i] |= (i % 3) << 24;  // a fourth byte that varies
+    struct {
+        int bits;
+        const std::vector<uint32_t>* picture;
+        bool topDown;
+    } cases[] = {{1, &pixels, false}, {4, &pixels, false}, {8, &pixels, true},
+                 {16, &pixels, false}, {24, &pixels, true}, {32, &pixels, false},
+                 {32, &alpha, false}};
+    for (const auto& c : cases) {
+        std::vector<uint32_t> picture = *c.picture;
+        if (c.bits == 1)
+            for (uint32_t& p : picture)
+                p = p == 0xFFFFFF ? p : 0;
+        const std::vector<uint8_t> bmp = MakeBmp(17, 9, c.bits, picture, c.topDown);
+        const std::string path = scratch / "p.bmp";
+        ASSERT_TRUE(WriteBytes(path, bmp));
+        HBITMAP bitmap = nullptr;
+        HPALETTE palette = nullptr;
+        ASSERT_TRUE(LoadDIBitmapFile(path.c_str(), &bitmap, &palette)) << c.bits;
+        BITMAPINFO bi = TopDownDib32(17, 9);
+        std::vector<uint32_t> frame(17 * 9);
+        HDC screen = GetDC(nullptr);
+        EXPECT_EQ(9, GetDIBits(screen, bitmap, 0, 9, frame.data(), &bi, DIB_RGB_COLORS));
+        ReleaseDC(nullptr, screen);
+        DeleteObject(bitmap);
+        if (palette)
+            DeleteObject(palette);
+        DibLayout layout;
+        ASSERT_EQ(DIB_OK, ParseDib(bmp.data(), bmp.size(), &layout));
+        EXPECT_EQ(frame, DibPixels(bmp.data(), layout)) << c.bits;
+    }
+}
