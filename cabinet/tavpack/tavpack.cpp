@@ -331,6 +331,8 @@ public:
         const std::string path = folder_ + "\\" + name;
         if (!IsFile(path.c_str()))
             return kMissing;
+        if (bytes == nullptr)
+            return kRead;
         switch (ReadWholeFile(path.c_str(), limit, bytes)) {
         case READ_OK: return kRead;
         case READ_TOO_LARGE: return kTooLarge;

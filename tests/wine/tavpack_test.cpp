@@ -272,11 +272,14 @@ TEST_F(TavpackAuthor, LintPassesAGoodSkinPlainAndEnciphered)
     EXPECT_EQ(0, Run("lint " + Q(scratch / "skin.tvc"), &out)) << out;
     EXPECT_EQ("", out);
 
-    // Enciphered: the package is read with the skin's key, under another name.
+    // Enciphered: the package is read with the skin's key, under another
+    // name; it carries an authentication library too.
     std::string config = kAuthorSkin;
-    config.replace(config.find("CX=60"), 5, "ENCRYPT=1\r\nENCRYPTKEY=k3y\r\nCX=60");
+    config.replace(config.find("CX=60"), 5, "ENCRYPT=1\r\nENCRYPTKEY=k3y\r\nTAL=auth.dll\r\nCX=60");
     ASSERT_TRUE(WriteBytes(scratch / "enc.tvc", config));
-    ASSERT_EQ(0, Run("encipher k3y " + Q(scratch / "skin.tvd") + " " + Q(scratch / "other.tvd")));
+    ASSERT_TRUE(WriteBytes(scratch / "src\\auth.dll", std::string(3000, 'M')));
+    ASSERT_EQ(0, Pack(scratch / "plain.tvd", {"back.bmp", "btn.bmp", "edge.pol", "auth.dll"}));
+    ASSERT_EQ(0, Run("encipher k3y " + Q(scratch / "plain.tvd") + " " + Q(scratch / "other.tvd")));
     EXPECT_EQ(0, Run("lint " + Q(scratch / "enc.tvc") + " " + Q(scratch / "other.tvd"), &out)) << out;
     EXPECT_EQ("", out);
     // A wrong key: the package does not extract.
@@ -286,8 +289,9 @@ TEST_F(TavpackAuthor, LintPassesAGoodSkinPlainAndEnciphered)
                                         ": does not extract once deciphered with ENCRYPTKEY (a "
                                         "wrong key, or not a cabinet); its files are not checked"}),
               Lines(out));
-    EXPECT_EQ((std::vector<std::string>{"enc.tvc", "enc.tvd", "other.tvd", "skin.tvc", "skin.tvd",
-                                        "src\\back.bmp", "src\\btn.bmp", "src\\edge.pol"}),
+    EXPECT_EQ((std::vector<std::string>{"enc.tvc", "enc.tvd", "other.tvd", "plain.tvd", "skin.tvc",
+                                        "skin.tvd", "src\\auth.dll", "src\\back.bmp",
+                                        "src\\btn.bmp", "src\\edge.pol"}),
               ListTree(scratch.path()))
         << "lint leaves nothing behind";
 }
