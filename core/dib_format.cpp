@@ -126,3 +126,82 @@ const char* DibErrorText(DibError error)
     }
     return "unknown";
 }
+
+namespace {
+
+// A channel under `mask` widened to 8 bits.
+uint32_t Channel(uint32_t value, uint32_t mask)
+{
+    if (mask == 0)
+        return 0;
+    int shift = 0;
+    while (!(mask & 1u)) {
+        mask >>= 1;
+        ++shift;
+    }
+    int bits = 0;
+    while (mask & 1u) {
+        mask >>= 1;
+        ++bits;
+    }
+    uint32_t v = (value >> shift) & ((bits >= 32 ? 0u : (1u << bits)) - 1u);
+    if (bits >= 8)
+        return v >> (bits - 8);
+    uint32_t out = 0;  // repeat the top bits: 5 bits abcde give abcdeabc
+    for (int filled = 0; filled < 8; filled += bits)
+        out = (out << bits) | v;
+    return (out >> ((((8 + bits - 1) / bits) * bits) - 8)) & 0xFFu;
+}
+
+}  // namespace
+
+std::vector<uint32_t> DibPixels(const uint8_t* data, const DibLayout& l)
+{
+    std::vector<uint32_t> pixels(static_cast<size_t>(l.width) * static_cast<size_t>(l.height));
+    std::vector<uint32_t> table(l.colorCount);
+    for (uint32_t i = 0; i < l.colorCount; ++i)
+        table[i] = DibColor(data, l, i);
+    uint32_t masks[3] = {0x7C00u, 0x03E0u, 0x001Fu};  // 16 bits without bit fields: 5-5-5
+    if (l.compression == 3) {
+        masks[0] = l.masks[0];
+        masks[1] = l.masks[1];
+        masks[2] = l.masks[2];
+    }
+    for (int32_t y = 0; y < l.height; ++y) {
+        const int32_t fileRow = l.topDown ? y : l.height - 1 - y;
+        const uint8_t* row = data + l.pixelOffset + static_cast<size_t>(fileRow) * l.stride;
+        uint32_t* out = pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(l.width);
+        for (int32_t x = 0; x < l.width; ++x) {
+            uint32_t value = 0;
+            switch (l.bitCount) {
+            case 1:
+            case 4:
+            case 8: {
+                const uint32_t bitPos = static_cast<uint32_t>(x) * l.bitCount;
+                const uint32_t byte = row[bitPos / 8];
+                const uint32_t index =
+                    (byte >> (8 - l.bitCount - bitPos % 8)) & ((1u << l.bitCount) - 1u);
+                out[x] = index < table.size() ? table[index] : 0;
+                continue;
+            }
+            case 16:
+                value = U16(row + 2 * x);
+                break;
+            case 24:
+                out[x] = static_cast<uint32_t>(row[3 * x + 2]) << 16 |
+                         static_cast<uint32_t>(row[3 * x + 1]) << 8 | row[3 * x];
+                continue;
+            default:
+                value = U32(row + 4 * x);
+                if (l.compression != 3) {
+                    out[x] = value;
+                    continue;
+                }
+                break;
+            }
+            out[x] = Channel(value, masks[0]) << 16 | Channel(value, masks[1]) << 8 |
+                     Channel(value, masks[2]);
+        }
+    }
+    return pixels;
+}

@@ -3,6 +3,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 enum DibError {
     DIB_OK,
@@ -40,3 +41,12 @@ const char* DibErrorText(DibError error);
 
 // The colour table entry `index` as 0x00RRGGBB.
 uint32_t DibColor(const uint8_t* data, const DibLayout& layout, uint32_t index);
+
+// The picture of a bitmap that passed ParseDib as 0x00RRGGBB pixels, rows from
+// the top, as the frame reads a loaded background back into 32-bit rows:
+// colour-table entries by their colour (an index beyond the table is black),
+// 5-bit and bit-field channels widened to 8 bits by repeating their top bits;
+// plain 32-bit pixels are taken whole, their fourth byte included, as the
+// read-back keeps it (so two pixels that differ only there differ to the
+// outline tracing too).
+std::vector<uint32_t> DibPixels(const uint8_t* data, const DibLayout& layout);

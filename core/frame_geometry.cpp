@@ -120,6 +120,22 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
     return true;
 }
 
+std::vector<uint8_t> EncodeEdgePol(const std::vector<Point>& points)
+{
+    std::vector<uint8_t> out;
+    out.reserve(4 + 8 * points.size());
+    auto put = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    put(static_cast<uint32_t>(points.size()));
+    for (const Point& p : points) {
+        put(static_cast<uint32_t>(p.x));
+        put(static_cast<uint32_t>(p.y));
+    }
+    return out;
+}
+
 bool UsableBand(const Band& band, int size0)
 {
     return band.present() && band.start >= 0 && band.end > band.start && band.end <= size0;

@@ -31,6 +31,11 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,
                   int shift = kOutlineShiftClient);
 
+// The bytes of an outline file holding `points` as they are: the reader adds
+// its own shift, so an outline traced with shift 0 and stored here reads back
+// exactly as the frame would have traced it.
+std::vector<uint8_t> EncodeEdgePol(const std::vector<Point>& points);
+
 // --- Stretching ------------------------------------------------------------------
 struct Band {  // [start, end) along one axis; absent when both are 0
     int start = 0, end = 0;

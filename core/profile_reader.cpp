@@ -185,6 +185,15 @@ ProfileFile ProfileFile::Load(const char* path)
     return FromBytes(bytes.data(), bytes.size());
 }
 
+std::vector<std::string> ProfileFile::sectionNames() const
+{
+    std::vector<std::string> names;
+    names.reserve(sections_.size());
+    for (const Section& s : sections_)
+        names.push_back(s.name);
+    return names;
+}
+
 const ProfileFile::Key* ProfileFile::Find(const char* section, const char* key) const
 {
     const char *sectionBegin, *sectionEnd, *keyBegin, *keyEnd;

@@ -73,6 +73,10 @@ public:
     // section header counts when the file has any line), for tests.
     size_t sectionCount() const { return sections_.size(); }
 
+    // The section names in file order, a repeated name as often as it occurs
+    // (the nameless section first, as "", when the file has any line).
+    std::vector<std::string> sectionNames() const;
+
 private:
     struct Key {
         std::string name;
