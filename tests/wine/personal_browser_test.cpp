@@ -687,8 +687,16 @@ TEST_F(Personal, EventsReachTheWindow)
     sink->OnCommandStateChange(CSC_NAVIGATEFORWARD, true);
     EXPECT_FALSE(b->CanGoBack());
     EXPECT_TRUE(b->CanGoForward());
-    EXPECT_FALSE(IsWindowEnabled(back) && b->CanGoBack());
-    (void)forward;
+    EXPECT_FALSE(IsWindowEnabled(back));
+    ASSERT_NE(nullptr, forward);
+    sink->OnCommandStateChange(CSC_NAVIGATEFORWARD, false);
+    EXPECT_FALSE(IsWindowEnabled(forward));  // "forward" matches FORWARD, case ignored
+    sink->OnCommandStateChange(CSC_NAVIGATEFORWARD, true);
+    EXPECT_TRUE(IsWindowEnabled(forward));
+    EXPECT_FALSE(IsWindowEnabled(back));
+    sink->OnCommandStateChange(CSC_NAVIGATEBACK, true);
+    EXPECT_TRUE(IsWindowEnabled(back));
+    EXPECT_TRUE(b->CanGoBack());
 
     // Message 1236: the indicator runs while the page is busy and stops a
     // second after it became idle.
