@@ -63,6 +63,7 @@ SkinFrameOptions PersonalFrameOptions()
     SkinFrameOptions options;
     options.outlineShift = kPersonalOutlineShift;
     options.clientEdge = true;
+    options.minimizeBox = false;
     options.iconId = IDR_MAINFRAME;
     options.secureIconId = IDI_SECURE;
     options.placement = PersonalPlacement;
@@ -81,7 +82,7 @@ SkinCommandSetup PersonalCommandSetup()
 {
     return {MatchPersonalCommand,    kPersonalCommandBack,     kPersonalCommandForward,
             kPersonalCommandStop,    kPersonalCommandRefresh,  kPersonalAnimationIdBase,
-            kPersonalAnimationIdLast};
+            kPersonalAnimationIdLast, true};
 }
 
 // This program's keys, before each skin's hotkeys.

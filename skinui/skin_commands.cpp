@@ -34,6 +34,12 @@ void SendToPage(HWND root, PageCommand command)
         SendMessageA(page, WM_COMMAND, command, 0);
 }
 
+BOOL CALLBACK SendAddFavorite(HWND window, LPARAM)
+{
+    SendMessageA(window, WM_COMMAND, kPageAddFavorite, 0);
+    return TRUE;
+}
+
 void PrintPage(BrowserHost* browser)
 {
     if (browser == nullptr)
@@ -84,7 +90,16 @@ void SkinCommands::OnCommand(WPARAM wParam, LPARAM, FavoritesMenu* favorites,
         return;
     }
     if (code == 0 && id == kMenuAddFavorite) {
-        SendToPage(frame, kPageAddFavorite);
+        if (setup_.addFavoriteToDescendants) {
+            BrowserHost* browser = host_->CommandBrowser();
+            HWND control = browser ? browser->ControlWindow() : nullptr;
+            if (control == nullptr)
+                control = host_->CommandWebArea();
+            if (control)
+                EnumChildWindows(control, SendAddFavorite, 0);
+        } else {
+            SendToPage(frame, kPageAddFavorite);
+        }
         return;
     }
     if (code == 0 && id == kMenuModifyFavorite) {

@@ -58,6 +58,9 @@ struct SkinCommandSetup {
     CommandKind (*match)(const std::string& function);  // the vocabulary
     int back, forward, stop, refresh;                    // accelerator commands
     int animationBase, animationLast;                    // animation ids
+    // "&Add to favorite" goes to every window below the browser control
+    // rather than to the page window alone.
+    bool addFavoriteToDescendants = false;
 };
 
 class SkinCommands {

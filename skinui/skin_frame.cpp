@@ -79,8 +79,9 @@ HWND SkinFrame::CreateFrame(HINSTANCE instance, const char* className, const cha
     const int edge = EdgeSize();
     const int width = options_.width > 0 ? options_.width : r.right - r.left + edge;
     const int height = options_.height > 0 ? options_.height : r.bottom - r.top + edge;
-    return Create(instance, className, title,
-                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX,
+    const DWORD style = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
+                        (options_.minimizeBox ? WS_MINIMIZEBOX : 0);
+    return Create(instance, className, title, style,
                   options_.clientEdge ? WS_EX_CLIENTEDGE : 0, r.left, r.top, width, height, nullptr);
 }
 

@@ -29,6 +29,9 @@ struct SkinFrameOptions {
     // skin by the edge, and the picture, the controls and the sizing frame
     // are in client coordinates inside it.
     bool clientEdge = false;
+    // The frame carries a minimise box (the client's); without it the
+    // window is still minimised by the skin's "Minimize".
+    bool minimizeBox = true;
     // Where the window goes at start (`window` is its rectangle at the skin's
     // position); null for the client's rules (centre, ALIGN or docking).
     Box (*placement)(const Box& window, int launchOption, int align, const Box& center,

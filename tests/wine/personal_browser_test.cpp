@@ -687,8 +687,16 @@ TEST_F(Personal, EventsReachTheWindow)
     sink->OnCommandStateChange(CSC_NAVIGATEFORWARD, true);
     EXPECT_FALSE(b->CanGoBack());
     EXPECT_TRUE(b->CanGoForward());
-    EXPECT_FALSE(IsWindowEnabled(back) && b->CanGoBack());
-    (void)forward;
+    EXPECT_FALSE(IsWindowEnabled(back));
+    ASSERT_NE(nullptr, forward);
+    sink->OnCommandStateChange(CSC_NAVIGATEFORWARD, false);
+    EXPECT_FALSE(IsWindowEnabled(forward));  // "forward" matches FORWARD, case ignored
+    sink->OnCommandStateChange(CSC_NAVIGATEFORWARD, true);
+    EXPECT_TRUE(IsWindowEnabled(forward));
+    EXPECT_FALSE(IsWindowEnabled(back));
+    sink->OnCommandStateChange(CSC_NAVIGATEBACK, true);
+    EXPECT_TRUE(IsWindowEnabled(back));
+    EXPECT_TRUE(b->CanGoBack());
 
     // Message 1236: the indicator runs while the page is busy and stops a
     // second after it became idle.
@@ -816,6 +824,51 @@ TEST_F(Personal, KeysFavoritesAndExit)
     EXPECT_FALSE(FileExists(skin.dir / "b.bmp"));
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
     EXPECT_TRUE(FileExists(skin.Config()));
+}
+
+// Counts the add-to-favorites commands a window below the browser receives.
+int g_addFavoriteSeen = 0;
+LRESULT CALLBACK AddFavoriteRecorder(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_COMMAND && LOWORD(wParam) == kPageAddFavorite)
+        ++g_addFavoriteSeen;
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(Personal, FrameStyleAndAddToFavoriteBelowTheBrowser)
+{
+    PersonalSkin skin;
+    skin.Write();
+    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    ASSERT_NE(nullptr, b);
+    HWND frame = b->FrameWindow();
+    // Popup, clip-siblings, clip-children and system menu; no minimise box.
+    const LONG style = GetWindowLongA(frame, GWL_STYLE);
+    const LONG wanted = WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU;
+    EXPECT_EQ(wanted, style & wanted);
+    EXPECT_EQ(0, style & WS_MINIMIZEBOX);
+
+    // "&Add to favorite" reaches the windows below the browser control, at
+    // any depth (there is no page window here).
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = AddFavoriteRecorder;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PersonalAddFavoriteRecorder";
+    RegisterClassA(&wc);
+    HWND control = b->Browser() ? b->Browser()->ControlWindow() : nullptr;
+    if (control == nullptr)
+        control = GetDlgItem(frame, kPersonalWebAreaId);
+    ASSERT_NE(nullptr, control);
+    HWND child = CreateWindowA(wc.lpszClassName, "", WS_CHILD, 0, 0, 1, 1, control, nullptr,
+                               wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, child);
+    HWND grandchild = CreateWindowA(wc.lpszClassName, "", WS_CHILD, 0, 0, 1, 1, child, nullptr,
+                                    wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, grandchild);
+    g_addFavoriteSeen = 0;
+    SendMessageA(frame, WM_COMMAND, MAKEWPARAM(kMenuAddFavorite, 0), 0);
+    EXPECT_EQ(2, g_addFavoriteSeen);
+    DestroyWindow(child);
 }
 
 TEST_F(Personal, EnterInTheAddressBoxNavigates)
