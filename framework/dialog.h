@@ -63,7 +63,8 @@ public:
             self->hwnd_ = nullptr;
             return FALSE;
         }
-        return self->HandleMessage(message, wParam, lParam);
+        // Through the base, so a derived class may keep its handler protected.
+        return static_cast<Dialog*>(self)->HandleMessage(message, wParam, lParam);
     }
 
 protected:

@@ -1,0 +1,16 @@
+// The converter's one use of the cabinet extractor: the skin's background
+// bitmap out of its data package.
+#include "converter/background.h"
+
+#include "cabinet/cabinet.h"
+
+bool ExtractBackground(const std::string& package, const std::string& folder,
+                       const std::string& name)
+{
+    // The name comes from the skin and is deleted again after use: it must
+    // stay inside the folder.
+    if (!CabinetStoredNameIsSafe(name.c_str()) || name.find_first_of("\\/") != std::string::npos)
+        return false;
+    CabinetSetBuild(CABINET_BUILD_CONVERTER);
+    return ExtractCabinetFile(package.c_str(), folder.c_str(), name.c_str()) != FALSE;
+}

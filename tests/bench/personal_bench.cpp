@@ -1,0 +1,65 @@
+// Writes and reads back a personal file holding a data package of the given
+// size, best of three; prints "write SECONDS" and "read SECONDS".
+// usage: personal_bench FOLDER\ MEGABYTES
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "personalfile/personal_file.h"
+
+namespace {
+
+double Now()
+{
+    LARGE_INTEGER f, t;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(f.QuadPart);
+}
+
+void Put(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    fw::File(path, fw::File::kCreate).Write(bytes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3)
+        return 2;
+    const std::string dir = argv[1];
+    const size_t size = static_cast<size_t>(std::atoi(argv[2])) * 1024 * 1024;
+    std::vector<uint8_t> package(size);
+    for (size_t i = 0; i < size; ++i)
+        package[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+    Put(dir + "skin.tvd", package);
+    Put(dir + "skin.tvc", std::vector<uint8_t>(2000, 'c'));
+    Put(dir + "preview.bmp", std::vector<uint8_t>(43254, 'p'));
+
+    double bestWrite = 1e9, bestRead = 1e9;
+    for (int run = 0; run < 3; ++run) {
+        PersonalFile file;
+        file.SetConfiguration(dir + "skin.tvc");
+        double t = Now();
+        file.Write(dir + "bench.tvf", dir + "preview.bmp", dir + "skin.tvc", dir + "skin.tvd");
+        bestWrite = std::min(bestWrite, Now() - t);
+
+        t = Now();
+        PersonalFile back;
+        if (!back.Open(dir + "bench.tvf"))
+            return 1;
+        const auto preview = back.ReadPreview();
+        const auto config = back.ReadConfiguration();
+        const auto read = back.ReadPackage();
+        bestRead = std::min(bestRead, Now() - t);
+        if (read != package)
+            return 1;
+    }
+    std::printf("write %.4f\nread %.4f\n", bestWrite, bestRead);
+    return 0;
+}
