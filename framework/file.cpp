@@ -2,6 +2,11 @@
 
 namespace fw {
 
+namespace {
+// Largest piece of one ReadFile or WriteFile call.
+const DWORD kChunk = 1024 * 1024;
+}  // namespace
+
 void File::Fail(DWORD osError) const { throw FileError::FromOsError(osError, path_); }
 
 void File::Open(const std::string& path, Mode mode)
@@ -37,7 +42,7 @@ void File::ReadExactly(void* buffer, size_t size)
 {
     auto* at = static_cast<uint8_t*>(buffer);
     while (size > 0) {
-        const DWORD chunk = size > 0x1000000 ? 0x1000000 : static_cast<DWORD>(size);
+        const DWORD chunk = size > kChunk ? kChunk : static_cast<DWORD>(size);
         DWORD got = 0;
         if (!ReadFile(handle_.get(), at, chunk, &got, nullptr))
             Fail(GetLastError());
@@ -59,7 +64,7 @@ void File::Write(const void* data, size_t size)
 {
     auto* at = static_cast<const uint8_t*>(data);
     while (size > 0) {
-        const DWORD chunk = size > 0x1000000 ? 0x1000000 : static_cast<DWORD>(size);
+        const DWORD chunk = size > kChunk ? kChunk : static_cast<DWORD>(size);
         DWORD put = 0;
         if (!WriteFile(handle_.get(), at, chunk, &put, nullptr))
             Fail(GetLastError());

@@ -138,6 +138,30 @@ std::vector<uint8_t> PersonalFile::ReadSection(uint64_t offset, uint32_t size)
     return file_.ReadExactly(size);
 }
 
+void PersonalFile::SaveSection(uint64_t offset, uint32_t size, const std::string& path)
+{
+    if (!file_.IsOpen())
+        throw fw::FileError(fw::FileError::kInvalidFile, "");
+    file_.Seek(offset);
+    fw::File out(path, fw::File::kCreate);
+    CopyBytes(file_, out, size);
+}
+
+void PersonalFile::SavePreview(const std::string& path)
+{
+    SaveSection(header_.PreviewOffset(), header_.previewSize(), path);
+}
+
+void PersonalFile::SaveConfiguration(const std::string& path)
+{
+    SaveSection(header_.ConfigOffset(), header_.configSize(), path);
+}
+
+void PersonalFile::SavePackage(const std::string& path)
+{
+    SaveSection(header_.PackageOffset(), header_.packageSize(), path);
+}
+
 std::vector<uint8_t> PersonalFile::ReadPreview()
 {
     return ReadSection(header_.PreviewOffset(), header_.previewSize());

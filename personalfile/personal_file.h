@@ -39,6 +39,11 @@ public:
     std::vector<uint8_t> ReadPreview();
     std::vector<uint8_t> ReadConfiguration();
     std::vector<uint8_t> ReadPackage();
+    // The same sections copied piece by piece into new files (an existing
+    // file is replaced), without holding a whole section in memory.
+    void SavePreview(const std::string& path);
+    void SaveConfiguration(const std::string& path);
+    void SavePackage(const std::string& path);
 
     // Fills the sizes and the creation time (UTC) and writes the header and
     // the three files to `target`. The target is written under a temporary
@@ -50,6 +55,7 @@ public:
 
 private:
     std::vector<uint8_t> ReadSection(uint64_t offset, uint32_t size);
+    void SaveSection(uint64_t offset, uint32_t size, const std::string& path);
 
     pf::Header header_;
     fw::File file_;

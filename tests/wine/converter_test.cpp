@@ -454,7 +454,7 @@ TEST_F(Converter, BackgroundThatCannotBeUsedWritesNothingSilently)
     }
 }
 
-TEST_F(Converter, PathsLongerThanTheHeaderKeepsAreRefused)
+TEST_F(Converter, PathsLongerThanTheHeaderHoldsAreRefused)
 {
     const std::string longPath = "C:\\" + std::string(270, 'a') + ".tvc";
     Box box;

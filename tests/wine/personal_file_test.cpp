@@ -409,3 +409,24 @@ TEST(Thumbnail, UntrustworthyBitmapsGiveNoPreview)
     WriteBytes(dir / "src.bmp", good);
     EXPECT_TRUE(MakeThumbnail(dir / "src.bmp", dir / "thumb.bmp", 120, 120));
 }
+
+TEST(PersonalFile, SectionsSavedToFiles)
+{
+    ScratchDir dir;
+    std::string package(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < package.size(); ++i)
+        package[i] = static_cast<char>(i * 7);
+    const Sources s = MakeSources(dir, "PREVIEW", "[Application]\r\n", package);
+    PersonalFile file;
+    file.Write(dir / "f.tvf", s.preview, s.config, s.package);
+    PersonalFile back;
+    ASSERT_TRUE(back.Open(dir / "f.tvf"));
+    back.SavePackage(dir / "out.tvd");
+    back.SaveConfiguration(dir / "out.tvc");
+    back.SavePreview(dir / "out.bmp");
+    EXPECT_EQ(package, Read(dir / "out.tvd"));
+    EXPECT_EQ("[Application]\r\n", Read(dir / "out.tvc"));
+    EXPECT_EQ("PREVIEW", Read(dir / "out.bmp"));
+    back.Close();
+    EXPECT_THROW(back.SavePackage(dir / "closed.tvd"), fw::FileError);
+}
