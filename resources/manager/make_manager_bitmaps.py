@@ -9,6 +9,7 @@ usage: make_manager_bitmaps.py OUTDIR
   nav.bmp       the navigation bar's three pictures side by side, 48 x 48 each
   fileinfo.bmp  the file information picture, 32 x 32
   splash.bmp    the splash picture, 360 x 220
+  preview.bmp   the preview of the installed demo personal file, 120 x 120
 """
 import math
 import struct
@@ -146,6 +147,17 @@ def splash(x, y):
     return base
 
 
+def preview(x, y):
+    # A small skinned window on a white key colour (the top-left pixel).
+    if not round_rect(x, y, 6, 14, 114, 106, 10):
+        return (255, 255, 255)
+    if y < 30:
+        return mix((20, 90, 140), (30, 160, 170), x / 120)
+    if round_rect(x, y, 14, 36, 106, 96, 3):
+        return (250, 250, 250) if (y - 36) % 12 else (200, 215, 230)
+    return (40, 120, 170)
+
+
 def main():
     out = Path(sys.argv[1])
     out.mkdir(parents=True, exist_ok=True)
@@ -159,6 +171,7 @@ def main():
     (out / "nav.bmp").write_bytes(bmp(144, 48, nav))
     (out / "fileinfo.bmp").write_bytes(bmp(32, 32, fileinfo))
     (out / "splash.bmp").write_bytes(bmp(360, 220, splash))
+    (out / "preview.bmp").write_bytes(bmp(120, 120, preview))
 
 
 if __name__ == "__main__":
