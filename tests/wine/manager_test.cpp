@@ -381,6 +381,18 @@ TEST_F(ManagerFrame, PageSwitch)
     ASSERT_EQ(2u, frame->titleBar().buttons().size());
     EXPECT_EQ(ID_BROWSE_FOLDER, frame->titleBar().buttons()[0].command);
     EXPECT_EQ(ID_UPTO_FOLDER, frame->titleBar().buttons()[1].command);
+    EXPECT_EQ(2, static_cast<int>(SendMessageA(frame->titleBar().toolTip(), TTM_GETTOOLCOUNT, 0, 0)));
+    // Buttons right to left from the bar's right edge, one bitmap state high.
+    RECT bar, browse, upto;
+    GetClientRect(frame->titleBar().hwnd(), &bar);
+    GetWindowRect(frame->titleBar().buttons()[0].button->hwnd(), &browse);
+    GetWindowRect(frame->titleBar().buttons()[1].button->hwnd(), &upto);
+    MapWindowPoints(nullptr, frame->titleBar().hwnd(), reinterpret_cast<POINT*>(&browse), 2);
+    MapWindowPoints(nullptr, frame->titleBar().hwnd(), reinterpret_cast<POINT*>(&upto), 2);
+    EXPECT_EQ(bar.right, browse.right);
+    EXPECT_EQ(browse.left, upto.right);
+    EXPECT_EQ(1, browse.top);
+    EXPECT_EQ(frame->titleBar().buttons()[0].button->stateHeight(), browse.bottom - browse.top);
     // The page shown: nothing happens.
     SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_MYTAVIK, 0);
     EXPECT_EQ(0, frame->pageBuilds);
@@ -405,6 +417,7 @@ TEST_F(ManagerFrame, PageSwitch)
     EXPECT_EQ("Tavik Internet", frame->titleBar().caption());
     EXPECT_EQ("Tavik Internet - Tavik Personal", TextOf(frame->hwnd()));
     EXPECT_TRUE(frame->titleBar().buttons().empty());
+    EXPECT_EQ(0, static_cast<int>(SendMessageA(frame->titleBar().toolTip(), TTM_GETTOOLCOUNT, 0, 0)));
     EXPECT_EQ(ID_VIEW_CACHE, GetDlgCtrlID(frame->cacheView()->hwnd()));
     EXPECT_EQ(static_cast<int>(fw::kFirstPaneId), GetDlgCtrlID(frame->internetView()->hwnd()));
     EXPECT_EQ(ProgramFolder() + "info\\under.htm", frame->internetView()->pagePath());
@@ -474,6 +487,26 @@ TEST_F(ManagerFrame, MinimumDragSize)
         EXPECT_EQ(c.out.right, r.right);
         EXPECT_EQ(c.out.bottom, r.bottom);
     }
+}
+
+TEST(ManagerResources, EnglishAndJapanese)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_DIALOG, MAKEINTRESOURCEA(IDD_FILEINFO), language));
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_DIALOG, MAKEINTRESOURCEA(IDD_ABOUTBOX), language));
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_MENU, MAKEINTRESOURCEA(IDR_BUTTON_MENU), language));
+        // String 128 and its neighbours live in block 128 / 16 + 1.
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_STRING, MAKEINTRESOURCEA(IDR_MAINFRAME / 16 + 1), language));
+    }
+    for (UINT id : {IDB_FOLDER, IDB_UPTO, IDB_BROWSE, IDB_REFRESH, IDB_NAV, IDB_CLEAR, IDB_FILEINFO, IDB_SPLASH}) {
+        fw::UniqueBitmap bitmap(LoadBitmapA(self, MAKEINTRESOURCEA(id)));
+        EXPECT_TRUE(bitmap) << id;
+    }
+    fw::App app(self, "Tavik Personal");
+    EXPECT_EQ("Tavik Personal\n\nTavik Pers\n\n\nTavik Personal.Document\nTavikPers Document",
+              fw::App::LoadText(IDR_MAINFRAME));
+    EXPECT_EQ(std::string(38, ' '), fw::App::LoadText(IDS_PROGRESS_PANE));
 }
 
 TEST(ManagerSplash, AKeyClosesTheSplash)
