@@ -7,7 +7,15 @@
 
 #include "core/cabinet_paths.h"
 
-// The deliverables differ in two details; each sets its own once at start-up.
+// How one extraction behaves; the deliverables differ in two details.
+struct CabinetOptions {
+    // An existing read-only target gets its bit cleared and is deleted again;
+    // otherwise one delete attempt is made.
+    bool clearReadOnlyTarget = true;
+    // For ExtractCabinetFile: an empty wanted name extracts every file.
+    bool emptyNameMeansAll = false;
+};
+
 enum CabinetBuild {
     CABINET_BUILD_CLIENT,     // existing read-only target: bit cleared, then deleted
     CABINET_BUILD_CONTROL,    // one delete attempt
@@ -15,21 +23,24 @@ enum CabinetBuild {
     CABINET_BUILD_MANAGER,    // one delete attempt; empty wanted name = every file
     CABINET_BUILD_CONVERTER,  // one delete attempt; only the named file
 };
-void CabinetSetBuild(CabinetBuild build);
-CabinetBuild CabinetGetBuild();
+// The options of each deliverable.
+CabinetOptions CabinetOptionsFor(CabinetBuild build);
 
 // Extracts every file of the cabinet at `cabinetPath` into `destDir`, which
 // ends with a backslash (target = destDir + stored name). TRUE when the whole
-// cabinet was copied and the FDI context was destroyed cleanly.
-BOOL ExtractCabinet(const char* cabinetPath, const char* destDir);
+// cabinet was copied and the FDI context was destroyed cleanly. Extractions
+// run one at a time: a second thread waits for the first.
+BOOL ExtractCabinet(const char* cabinetPath, const char* destDir,
+                    const CabinetOptions& options = CabinetOptions());
 
 // As ExtractCabinet, writing only the file whose stored name equals
 // `fileName` (case ignored). A name not in the cabinet writes nothing and
 // still answers TRUE.
-BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char* fileName);
+BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char* fileName,
+                        const CabinetOptions& options = CabinetOptions());
 
 // The I/O callbacks handed to FDICreate and the notification callback handed
-// to FDICopy.
+// to FDICopy (its user value is the extraction under way).
 FNALLOC(CabAlloc);
 FNFREE(CabFree);
 FNOPEN(CabOpen);

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/text_limits.h"
+
 // The tokens of a launch text: split at blanks, runs of blanks counting as one.
 std::vector<std::string> SplitLaunchText(const std::string& text);
 
@@ -63,5 +65,5 @@ std::string FolderAddress(const AddressParts& parts);
 // address at 0 and the designation at 2059. A record shorter than two slots
 // is refused. Each slot is read up to its zero, and never beyond 2058 bytes
 // whether or not a zero ends it.
-enum { kHandOverData = 1235, kHandOverSlot = 2059, kHandOverSize = 3 * kHandOverSlot };
+enum { kHandOverData = 1235, kHandOverSlot = kLongTextBuffer, kHandOverSize = 3 * kHandOverSlot };
 bool ParseHandOver(const void* data, size_t size, std::string* address, std::string* designation);

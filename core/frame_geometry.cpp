@@ -14,7 +14,8 @@ int StepCode(const Point& a, const Point& b) { return (b.y - a.y) * 10 + (b.x - 
 
 }  // namespace
 
-std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride)
+std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride,
+                                int shift)
 {
     if (pixels == nullptr || width <= 0 || height <= 0)
         return {};
@@ -76,13 +77,13 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
     if (n >= 3)
         kept.push_back(walk[n - 2]);
     for (Point& p : kept) {
-        ++p.x;
-        ++p.y;
+        p.x += shift;
+        p.y += shift;
     }
     return kept;
 }
 
-bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points)
+bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, int shift)
 {
     auto u32 = [&](size_t at) {
         return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
@@ -95,8 +96,8 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points)
         return false;  // the count is not trusted beyond what the file holds
     std::vector<Point> out(count);
     for (uint32_t i = 0; i < count; ++i) {
-        out[i].x = static_cast<int32_t>(u32(4 + 8 * size_t{i})) + 1;
-        out[i].y = static_cast<int32_t>(u32(8 + 8 * size_t{i})) + 1;
+        out[i].x = static_cast<int32_t>(u32(4 + 8 * size_t{i})) + shift;
+        out[i].y = static_cast<int32_t>(u32(8 + 8 * size_t{i})) + shift;
     }
     points->swap(out);
     return true;

@@ -6,35 +6,28 @@
 #include <cstdint>
 #include <vector>
 
-struct Point {
-    int x = 0, y = 0;
-    bool operator==(const Point& o) const { return x == o.x && y == o.y; }
-};
-
-struct Box {  // left, top, right, bottom, as a Windows RECT
-    int left = 0, top = 0, right = 0, bottom = 0;
-    int width() const { return right - left; }
-    int height() const { return bottom - top; }
-    bool operator==(const Box& o) const
-    {
-        return left == o.left && top == o.top && right == o.right && bottom == o.bottom;
-    }
-};
+#include "core/box.h"
 
 // --- Outline ------------------------------------------------------------------
+// How far outline points are moved right and down from the pixels they come
+// from: the client draws its outline one pixel in, the personal browser two.
+enum OutlineShift { kOutlineShiftClient = 1, kOutlineShiftPersonalBrowser = 2 };
+
 // Traces the outline of the picture (top-down rows of `stride` pixels):
 // everything not of the colour of pixel (0, 0) is the shape. A clockwise
 // contour walk from the first shape pixel (rows from the top, columns from
 // the left), simplified to the points where the walk turns, each shifted by
-// +1 in x and y. Empty when the picture is all one colour. The walk is
+// `shift` in x and y. Empty when the picture is all one colour. The walk is
 // bounded: a picture it cannot close within 8 steps per pixel (or 4 million
 // steps) gives an empty outline, and the window keeps its rectangle.
-std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride);
+std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, int stride,
+                                int shift = kOutlineShiftClient);
 
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
-// signed 32-bit). Each point is shifted by +1. False, and nothing allocated
+// signed 32-bit). Each point is shifted by `shift`. False, and nothing allocated
 // for the count, when the file is shorter than its count says, or empty.
-bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points);
+bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,
+                  int shift = kOutlineShiftClient);
 
 // --- Stretching ------------------------------------------------------------------
 struct Band {  // [start, end) along one axis; absent when both are 0
@@ -77,6 +70,7 @@ enum HitCode {
     kHitBottom = 15,
     kHitBottomLeft = 16,
     kHitBottomRight = 17,
+    kHitBorder = 18,  // the moving cursor
 };
 
 // The edge class of a point (client coordinates) against the sizing frame.

@@ -53,7 +53,7 @@ int ParseIntList(const char* text, int* out, int count)
     return read;
 }
 
-int ParseRectValue(const char* text, IntRect* rect)
+int ParseRectValue(const char* text, Box* rect)
 {
     int v[4] = {rect->left, rect->top, rect->right, rect->bottom};
     const int n = ParseIntList(text, v, 4);

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/box.h"
+
 // Reads up to `count` comma-separated integers in the manner of "%d,%d,...":
 // blanks may come before a number, each comma must follow its number at once,
 // and reading stops at the first number that cannot be read. The numbers not
@@ -11,12 +13,8 @@
 // rest. Numbers beyond the int range saturate. Answers how many were read.
 int ParseIntList(const char* text, int* out, int count);
 
-struct IntRect {
-    int left = 0, top = 0, right = 0, bottom = 0;
-};
-
 // "left,top,right,bottom" into `rect`, keeping what is not given.
-int ParseRectValue(const char* text, IntRect* rect);
+int ParseRectValue(const char* text, Box* rect);
 // "a,b" into `a`, `b`, keeping what is not given.
 int ParsePairValue(const char* text, int* a, int* b);
 // "red,green,blue" as red + green*256 + blue*65536 (low byte of each).

@@ -82,10 +82,11 @@ public:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
             self->hwnd_ = nullptr;
             self->ownsWindow_ = false;
-            self->OnDetached();
+            static_cast<Window*>(self)->OnDetached();
             return DefWindowProcA(hwnd, message, wParam, lParam);
         }
-        return self->HandleMessage(message, wParam, lParam);
+        // Through the base, so that T may keep its handler protected.
+        return static_cast<Window*>(self)->HandleMessage(message, wParam, lParam);
     }
 
 protected:
@@ -130,6 +131,15 @@ protected:
     virtual void OnDestroy() {}
     // The window is gone (WM_NCDESTROY); the object may still live.
     virtual void OnDetached() {}
+    // Lets go of the window before it is gone (e.g. at WM_DESTROY, when the
+    // owner may free the object): no later message reaches the object.
+    void ForgetWindow()
+    {
+        if (hwnd_ != nullptr)
+            SetWindowLongPtrA(hwnd_, GWLP_USERDATA, 0);
+        hwnd_ = nullptr;
+        ownsWindow_ = false;
+    }
 
     HWND hwnd_ = nullptr;
     bool ownsWindow_ = false;
@@ -193,7 +203,7 @@ private:
             self->Detach();
             return CallWindowProcA(original, hwnd, message, wParam, lParam);
         }
-        return self->HandleMessage(message, wParam, lParam);
+        return static_cast<Subclass*>(self)->HandleMessage(message, wParam, lParam);
     }
     WNDPROC original_ = nullptr;
 };

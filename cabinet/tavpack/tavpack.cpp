@@ -60,11 +60,9 @@ int Extract(int argc, char** argv)
         return Fail("destination folder does not exist: %s", argv[3]);
     BOOL ok;
     if (argc == 5) {
-        CabinetSetBuild(CABINET_BUILD_CONVERTER);
-        ok = ExtractCabinetFile(argv[2], folder, argv[4]);
+        ok = ExtractCabinetFile(argv[2], folder, argv[4], CabinetOptionsFor(CABINET_BUILD_CONVERTER));
     } else {
-        CabinetSetBuild(CABINET_BUILD_CLIENT);
-        ok = ExtractCabinet(argv[2], folder);
+        ok = ExtractCabinet(argv[2], folder, CabinetOptionsFor(CABINET_BUILD_CLIENT));
     }
     if (!ok)
         return Fail("extraction failed: %s", argv[2]);

@@ -9,16 +9,16 @@
 #include <new>
 #include <string>
 
-#include "client/browser/browser_host.h"
 #include "client/messages.h"
 #include "client/net/http_fetch.h"
-#include "client/shortcuts/favorites_menu.h"
 #include "client/shortcuts/site_shortcuts.h"
 #include "core/designation.h"
 #include "core/skin_values.h"
+#include "framework/message_loop.h"
 #include "netkit.h"
-
-ClientApp* g_firstClient = nullptr;
+#include "skinui/favorites_menu.h"
+#include "skinui/skin_package.h"
+#include "skinui/skin_profile.h"
 
 namespace {
 
@@ -48,61 +48,67 @@ void EnsureFolder(const std::string& folder)
 
 }  // namespace
 
+const char kFrameClass[] = "bkFrameSL";
+const char kClientClass[] = "bkClientSL";
+
+namespace {
+
+SkinFrameOptions ClientFrameOptions()
+{
+    SkinFrameOptions options;
+    options.outlineShift = kOutlineShiftClient;
+    options.iconId = kIconFrame;
+    options.secureIconId = kIconSecure;
+    return options;
+}
+
+// The client's own keys, before each skin's hotkeys.
+std::vector<ACCEL> ClientKeys()
+{
+    return {{FVIRTKEY | FALT, VK_LEFT, kCommandBack},
+            {FVIRTKEY | FALT, VK_RIGHT, kCommandForward},
+            {FVIRTKEY, VK_F5, kCommandRefresh},
+            {FVIRTKEY, VK_ESCAPE, kCommandStop}};
+}
+
+}  // namespace
+
 ClientApp::ClientApp(HINSTANCE instance_, HINSTANCE previousInstance_, const char* commandLine_,
                      int showCommand_, ClientApp* parent)
-    : lastBusyTick(GetTickCount()),
-      childClients(10),
-      instance(instance_),
-      parentApp(parent),
+    : instance(instance_),
       previousInstance(previousInstance_),
       showCommand(showCommand_),
-      buttons(10),
-      animations(10)
+      parentApp(parent),
+      frame(skin, this, ClientFrameOptions()),
+      controls(skin),
+      childClients(10)
 {
     lstrcpynA(commandLine, commandLine_ ? commandLine_ : "", sizeof commandLine);
     srand(static_cast<unsigned>(time(nullptr)));
     std::string folder;
-    favoritesMenu = FavoritesMenu::ForCurrentUser(&folder);
+    favoritesMenu.reset(FavoritesMenu::ForCurrentUser(&folder));
     lstrcpynA(favoritesFolder, folder.c_str(), sizeof favoritesFolder);
 }
 
 ClientApp::~ClientApp()
 {
-    delete favoritesMenu;
-    favoritesMenu = nullptr;
-    if (browserHost) {
-        browserHost->Close();
-        browserHost = nullptr;
-    }
-    if (favoritesMenuResource)
-        DestroyMenu(favoritesMenuResource);
-    if (outlineRegion)
-        DeleteObject(outlineRegion);
-    skin.DeleteExtractedFiles();
-    DestroyButtons();
-    DestroyAnimations();
-    if (accelerators)
-        DestroyAcceleratorTable(accelerators);
-    if (backgroundBitmap)
-        DeleteObject(backgroundBitmap);
-    if (backgroundPalette)
-        DeleteObject(backgroundPalette);
-    if (backgroundDC) {
-        SelectObject(backgroundDC, backgroundDCOldBitmap);
-        DeleteDC(backgroundDC);
-    }
-    if (pictureBitmap)
-        DeleteObject(pictureBitmap);
-    if (addressBox.combo && IsWindow(addressBox.combo))
-        DestroyWindow(addressBox.combo);
-    if (frameWindow && IsWindow(frameWindow)) {
-        SetWindowLongPtrA(frameWindow, GWLP_USERDATA, 0);
-        if (clientWindow)
-            SetWindowLongPtrA(clientWindow, GWLP_USERDATA, 0);
-        DestroyWindow(frameWindow);
-    }
+    if (loopFilter)
+        fw::MessageLoop::Current().RemoveFilter(loopFilter);
+    favoritesMenu.reset();
+    web.CloseBrowser();
+    SkinPackage(skin).DeleteExtractedFiles();
+    controls.DestroyButtons();
+    controls.DestroyAnimations();
+    controls.DestroyAddressBox();
+    // The frame goes with its object; the window must not report back.
     while (!childClients.IsEmpty())
         delete static_cast<ClientApp*>(childClients.RemoveHead());
+}
+
+bool ClientApp::RegisterClasses(HINSTANCE instance)
+{
+    return SkinFrame::Register(instance, kFrameClass, kIconFrame) &&
+           WebArea::Register(instance, kClientClass, SkinFrame::kClassStyle);
 }
 
 int RunClient(HINSTANCE instance, HINSTANCE previousInstance, const char* commandLine,
@@ -119,26 +125,16 @@ int RunClient(HINSTANCE instance, HINSTANCE previousInstance, const char* comman
         return 0;
     }
     InitCommonControls();
-    ClientApp* app = new (std::nothrow) ClientApp(instance, previousInstance, commandLine,
-                                                  showCommand, nullptr);
-    MSG msg = {};
-    if (app) {
-        g_firstClient = app;
-        if (app->CreateMainWindow(0)) {
-            while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-                if (!g_firstClient->PreTranslateMessage(&msg)) {
-                    g_firstClient->lastMessage = msg;
-                    TranslateMessage(&msg);
-                    DispatchMessageA(&msg);
-                }
-            }
-        }
-        g_firstClient = nullptr;
-        delete app;
+    int exitCode = 0;
+    {
+        std::unique_ptr<ClientApp> app(new (std::nothrow) ClientApp(
+            instance, previousInstance, commandLine, showCommand, nullptr));
+        if (app && app->CreateMainWindow(0))
+            exitCode = fw::MessageLoop::Current().Run();
     }
     WSACleanup();
     OleUninitialize();
-    return static_cast<int>(msg.wParam);
+    return exitCode;
 }
 
 int ClientApp::CreateMainWindow(int isChild)
@@ -157,24 +153,16 @@ int ClientApp::CreateMainWindow(int isChild)
         ShowMessage(nullptr, opened);
         return 0;
     }
-    const RECT& r = skin.windowRect();
-    frameWindow = CreateWindowExA(0, kFrameClass, "Tavik",
-                                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU |
-                                      WS_MINIMIZEBOX,
-                                  r.left, r.top, r.right - r.left, r.bottom - r.top, nullptr,
-                                  nullptr, instance, this);
+    HWND frameWindow = frame.CreateFrame(instance, kFrameClass, "Tavik");
     if (frameWindow == nullptr) {
         ShowMessage(nullptr, kMsgWindowCreationFailed);
         return 0;
     }
-    PlaceAtStart();
-    ApplyOutlineRegion(FALSE);
-    const RECT& web = skin.webRect();
-    clientWindow = CreateWindowExA(0, kClientClass, "",
-                                   WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, web.left,
-                                   web.top, web.right - web.left, web.bottom - web.top,
-                                   frameWindow, nullptr, instance, this);
-    if (clientWindow == nullptr) {
+    loopFilter = fw::MessageLoop::Current().AddFilter(
+        [this](MSG& msg) { return PreTranslateMessage(&msg) != 0; });
+    frame.PlaceAtStart();
+    frame.ApplyOutlineRegion(false);
+    if (web.CreateArea(instance, kClientClass, frameWindow, skin.webRect()) == nullptr) {
         ShowMessage(nullptr, kMsgWindowCreationFailed);
         return 0;
     }
@@ -182,104 +170,100 @@ int ClientApp::CreateMainWindow(int isChild)
         SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(frameWindow, showCommand);
     UpdateWindow(frameWindow);
-    browserHost = BrowserHost::Create(clientWindow, this);
-    if (browserHost == nullptr) {
+    if (!web.StartBrowser(this)) {
         ShowMessage(nullptr, kMsgNoBrowserControl);
         return 0;
     }
-    if (!CreateButtons() || !CreateAnimations()) {
+    if (!controls.CreateButtons(instance, frameWindow, ClientKeys()) ||
+        !controls.CreateAnimations(frameWindow)) {
         ShowMessage(nullptr, kMsgWindowCreationFailed);
         return 0;
     }
-    CreateAddressBox(skin.urlEditRect());
-    if (GrowthX() > 0 || GrowthY() > 0)
+    controls.CreateAddressBox(instance, frameWindow, skin.urlEditRect());
+    if (frame.GrowthX() > 0 || frame.GrowthY() > 0)
         LayoutControls();
     if (!isChild)
         Navigate(startAddress);
 
-    HKEY key;
+    fw::UniqueKey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Microsoft\\Internet Explorer\\TypedURLs", 0,
-                      KEY_READ, &key) == ERROR_SUCCESS) {
+                      KEY_READ, key.put()) == ERROR_SUCCESS) {
         for (DWORD i = 0;; ++i) {
-            char name[256], value[2059];
+            char name[256], value[kSkinTextSize + 1];
             DWORD nameSize = sizeof name, valueSize = sizeof value - 1, type = 0;
-            if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type,
+            if (RegEnumValueA(key.get(), i, name, &nameSize, nullptr, &type,
                               reinterpret_cast<BYTE*>(value), &valueSize) != ERROR_SUCCESS)
                 break;
             value[valueSize < sizeof value ? valueSize : sizeof value - 1] = '\0';
             if (type == REG_SZ && value[0])
-                AddAddress(value);
+                controls.AddAddress(value);
         }
-        RegCloseKey(key);
     }
-    AddAddress(startAddress);
+    controls.AddAddress(startAddress);
     return 1;
 }
 
+void ClientApp::LayoutControls()
+{
+    controls.Layout(frame);
+    web.Place(frame.LayoutWebRect(skin.webRect()));
+}
+
+void ClientApp::OnFrameResized() { LayoutControls(); }
+
 int ClientApp::PreTranslateMessage(MSG* msg)
 {
-    if (accelerators && frameWindow && TranslateAcceleratorA(frameWindow, accelerators, msg))
+    HWND frameWindow = frame.hwnd();
+    if (frameWindow == nullptr)
+        return 0;
+    HWND focus = GetFocus();
+    HWND top = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
+    // Messages of another window are its own client's; with no focus at all,
+    // the first window of the process answers.
+    if (top ? top != frameWindow : parentApp != nullptr)
+        return 0;
+    if (controls.Accelerators() &&
+        TranslateAcceleratorA(frameWindow, controls.Accelerators(), msg))
         return 1;
     const bool keyboard = msg->message >= WM_KEYFIRST && msg->message <= 0x108;
     const bool mouse = msg->message >= WM_MOUSEFIRST && msg->message <= 0x209;
     if (!keyboard && !mouse)
         return 0;
-    HWND focus = GetFocus();
-    HWND top = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
-    if (top && top != frameWindow) {
-        ClientApp* owner = FindByFrame(top);
-        if (owner && owner != this)
-            return owner->PreTranslateMessage(msg);
-    }
-    HWND edit = addressBox.combo ? GetWindow(addressBox.combo, GW_CHILD) : nullptr;
-    const bool inAddressBox = msg->hwnd == addressBox.combo || (edit && msg->hwnd == edit);
-    if (browserHost && browserHost->Active() && focus != addressBox.combo && focus != edit &&
-        browserHost->OfferKey(msg))
+    HWND combo = controls.AddressBox();
+    BrowserHost* browser = web.Browser();
+    const bool inAddressBox = controls.InAddressBox(msg->hwnd);
+    if (browser && browser->Active() && !controls.InAddressBox(focus) && browser->OfferKey(msg))
         return 1;
     if (msg->message != WM_KEYDOWN || msg->wParam != VK_TAB)
         return 0;
     if (!inAddressBox) {
         if (SendMessageA(msg->hwnd, WM_GETDLGCODE, 0, 0) == DLGC_WANTTAB)
             return 0;
-        if (!addressBox.combo)
+        if (!combo)
             return 0;
-        SetFocus(addressBox.combo);
-        if (SendMessageA(addressBox.combo, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-            SendMessageA(addressBox.combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+        SetFocus(combo);
+        if (SendMessageA(combo, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+            SendMessageA(combo, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
         return 1;
     }
-    if (browserHost == nullptr)
+    if (browser == nullptr)
         return 0;
-    if (HWND control = browserHost->ControlWindow())
+    if (HWND control = browser->ControlWindow())
         SetFocus(control);
-    browserHost->OfferKey(msg);
+    browser->OfferKey(msg);
     return 1;
 }
 
-ClientApp* ClientApp::FindByFrame(HWND frame)
+void ClientApp::OnFrameDestroyed(HWND frameWindow)
 {
-    if (frameWindow == frame)
-        return this;
-    for (BKPOSITION pos = childClients.GetHeadPosition(); pos;) {
-        ClientApp* found = static_cast<ClientApp*>(childClients.GetNext(pos))->FindByFrame(frame);
-        if (found)
-            return found;
-    }
-    return nullptr;
-}
-
-void ClientApp::OnFrameDestroyed()
-{
-    SetWindowLongPtrA(frameWindow, GWLP_USERDATA, 0);
-    if (clientWindow)
-        SetWindowLongPtrA(clientWindow, GWLP_USERDATA, 0);
-    KillTimer(frameWindow, kTimerDock);
     KillTimer(frameWindow, kTimerCloseFrame);
-    frameWindow = nullptr;
-    clientWindow = nullptr;
-    addressBox = AddressBox();
+    if (loopFilter) {
+        fw::MessageLoop::Current().RemoveFilter(loopFilter);
+        loopFilter = 0;
+    }
+    controls.DestroyAddressBox();
     if (!childClients.IsEmpty()) {
-        closePending = 1;
+        closePending = true;
         return;
     }
     if (parentApp == nullptr)
@@ -324,38 +308,38 @@ ClientApp* ClientApp::OpenChild(const char* launchText)
 
 bool ClientApp::MakeSkinCacheFolder()
 {
-    AddressParts parts{siteScheme, siteHost, sitePath};
-    if (explicitSkinUrls && !SplitAddress(skinConfigUrl, &parts))
+    AddressParts parts{source.siteScheme, source.siteHost, source.sitePath};
+    if (source.explicitSkinUrls && !SplitAddress(source.skinConfigUrl, &parts))
         return false;
     CacheFolders folders;
-    if (!MakeCacheFolders(WindowsDirectory(), parts.host, parts.path, skinBaseName, MAX_PATH,
+    if (!MakeCacheFolders(WindowsDirectory(), parts.host, parts.path, source.skinBaseName, MAX_PATH,
                           &folders))
         return false;
     EnsureFolder(folders.hostFolder);
-    Copy(skinFolder, sizeof skinFolder, folders.skinFolder);
+    Copy(source.skinFolder, sizeof source.skinFolder, folders.skinFolder);
     return true;
 }
 
-BOOL ClientApp::EnsureSkinDownloaded()
+bool ClientApp::EnsureSkinDownloaded()
 {
-    EnsureFolder(skinFolder);
+    EnsureFolder(source.skinFolder);
     char config[MAX_PATH + 8], package[MAX_PATH + 8];
-    snprintf(config, sizeof config, "%s%s.tvc", skinFolder, skinBaseName);
-    snprintf(package, sizeof package, "%s%s.tvd", skinFolder, skinBaseName);
-    if (FileExists(config) && ReadSkinVersion(config) >= requiredVersion && FileExists(package))
-        return TRUE;
+    snprintf(config, sizeof config, "%s%s.tvc", source.skinFolder, source.skinBaseName);
+    snprintf(package, sizeof package, "%s%s.tvd", source.skinFolder, source.skinBaseName);
+    if (FileExists(config) && ReadSkinVersion(config) >= source.requiredVersion && FileExists(package))
+        return true;
 
-    offerLinks = 1;
+    source.offerLinks = true;
     std::string addresses[2], names[2];
-    names[0] = std::string(skinBaseName) + ".tvc";
-    names[1] = std::string(skinBaseName) + ".tvd";
+    names[0] = std::string(source.skinBaseName) + ".tvc";
+    names[1] = std::string(source.skinBaseName) + ".tvd";
     int option;
-    if (explicitSkinUrls) {
-        addresses[0] = skinConfigUrl;
-        addresses[1] = skinPackageUrl;
+    if (source.explicitSkinUrls) {
+        addresses[0] = source.skinConfigUrl;
+        addresses[1] = source.skinPackageUrl;
         option = 1;
     } else {
-        AddressParts parts{siteScheme, siteHost, sitePath};
+        AddressParts parts{source.siteScheme, source.siteHost, source.sitePath};
         addresses[0] = addresses[1] = FolderAddress(parts);
         option = 0;
     }
@@ -363,7 +347,7 @@ BOOL ClientApp::EnsureSkinDownloaded()
     for (int i = 0; i < 2; ++i) {
         addressList.AddTail(const_cast<char*>(addresses[i].c_str()));
         nameList.AddTail(const_cast<char*>(names[i].c_str()));
-        folderList.AddTail(skinFolder);
+        folderList.AddTail(source.skinFolder);
     }
     CAsyncDown download;
     download.SetBatchDownload(&addressList, &nameList, &folderList, option);
@@ -373,9 +357,9 @@ BOOL ClientApp::EnsureSkinDownloaded()
         wsprintfA(why, "tavik: skin download failed (%d): ", result);
         OutputDebugStringA(why);
         OutputDebugStringA(download.GetErrorText());
-        return FALSE;
+        return false;
     }
-    return TRUE;
+    return true;
 }
 
 namespace {
@@ -389,14 +373,14 @@ bool TakeAddressAndDesignation(ClientApp* app, const std::string& address,
     if (!SplitAddress(address, &parts) || IsUnsafeHostPiece(parts.host) ||
         !ParseSkinDesignation(designation, &d))
         return false;
-    Copy(app->siteScheme, sizeof app->siteScheme, parts.scheme);
-    Copy(app->siteHost, sizeof app->siteHost, parts.host);
-    Copy(app->sitePath, sizeof app->sitePath, parts.path);
-    Copy(app->skinBaseName, sizeof app->skinBaseName, d.baseName);
-    app->requiredVersion = d.version;
-    app->explicitSkinUrls = d.explicitUrls;
-    Copy(app->skinConfigUrl, sizeof app->skinConfigUrl, d.configUrl);
-    Copy(app->skinPackageUrl, sizeof app->skinPackageUrl, d.packageUrl);
+    Copy(app->source.siteScheme, sizeof app->source.siteScheme, parts.scheme);
+    Copy(app->source.siteHost, sizeof app->source.siteHost, parts.host);
+    Copy(app->source.sitePath, sizeof app->source.sitePath, parts.path);
+    Copy(app->source.skinBaseName, sizeof app->source.skinBaseName, d.baseName);
+    app->source.requiredVersion = d.version;
+    app->source.explicitSkinUrls = d.explicitUrls != 0;
+    Copy(app->source.skinConfigUrl, sizeof app->source.skinConfigUrl, d.configUrl);
+    Copy(app->source.skinPackageUrl, sizeof app->source.skinPackageUrl, d.packageUrl);
     return true;
 }
 
@@ -404,40 +388,40 @@ bool TakeAddressAndDesignation(ClientApp* app, const std::string& address,
 
 int ClientApp::OpenSkinAtStart(const char* launchText)
 {
-    Copy(arguments, sizeof arguments, launchText ? launchText : "");
-    const std::vector<std::string> tokens = SplitLaunchText(arguments);
+    Copy(source.arguments, sizeof source.arguments, launchText ? launchText : "");
+    const std::vector<std::string> tokens = SplitLaunchText(source.arguments);
     if (tokens.size() < 2)
         return kMsgInvalidParameter;
     Copy(startAddress, sizeof startAddress, tokens[0]);
     if (!TakeAddressAndDesignation(this, tokens[0], tokens[1]) || !MakeSkinCacheFolder())
         return kMsgInvalidParameter;
-    Copy(currentSkinFolder, sizeof currentSkinFolder, skinFolder);
-    Copy(currentSkinBaseName, sizeof currentSkinBaseName, skinBaseName);
+    Copy(source.currentSkinFolder, sizeof source.currentSkinFolder, source.skinFolder);
+    Copy(source.currentSkinBaseName, sizeof source.currentSkinBaseName, source.skinBaseName);
     if (tokens.size() >= 3)
-        dockTarget = reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseDockTarget(tokens[2])));
+        frame.SetDockTarget(reinterpret_cast<HWND>(static_cast<UINT_PTR>(ParseDockTarget(tokens[2]))));
 
     if (!EnsureSkinDownloaded())
         return kMsgDownloadCancelled;
     char config[MAX_PATH + 8], package[MAX_PATH + 8];
-    snprintf(config, sizeof config, "%s%s.tvc", skinFolder, skinBaseName);
-    snprintf(package, sizeof package, "%s%s.tvd", skinFolder, skinBaseName);
-    if (!skin.Load(config))
+    snprintf(config, sizeof config, "%s%s.tvc", source.skinFolder, source.skinBaseName);
+    snprintf(package, sizeof package, "%s%s.tvd", source.skinFolder, source.skinBaseName);
+    if (!LoadSkinProfile(&skin, config))
         return kMsgConfigurationFailed;
-    if (!skin.ExtractPackage(package))
+    if (!SkinPackage(skin).Extract(package))
         return kMsgExtractionFailed;
-    if (offerLinks && skin.dir()[0]) {
-        offerLinks = 0;
-        const BOOL startMenu = skin.startMenuLink() != 0, desktop = skin.desktopLink() != 0;
+    if (source.offerLinks && skin.dir()[0]) {
+        source.offerLinks = false;
+        const bool startMenu = skin.startMenuLink() != 0, desktop = skin.desktopLink() != 0;
         if ((startMenu || desktop) &&
-            !SiteShortcutsPresent(skin.linkName(), arguments, startMenu, desktop)) {
+            !SiteShortcutsPresent(skin.linkName(), source.arguments, startMenu, desktop)) {
             char name[260];
             lstrcpynA(name, skin.linkName(), sizeof name);
             if (AskShortcutName(GetActiveWindow(), name, sizeof name) == 1)
-                CreateSiteShortcuts(name, arguments, startMenu, desktop);
+                CreateSiteShortcuts(name, source.arguments, startMenu, desktop);
         }
     }
     if (skin.authLibraryFile()) {
-        std::vector<char> page(102400);
+        std::vector<char> page(kFetchPageSize);
         HttpFetch(startAddress, page.data(), static_cast<int>(page.size()),
                   skin.authLibraryFile());
     }
@@ -446,93 +430,67 @@ int ClientApp::OpenSkinAtStart(const char* launchText)
 
 void ClientApp::ReplaceSkin(const char* address, const char* designation)
 {
-    snprintf(arguments, sizeof arguments, "%s %s", address, designation);
+    snprintf(source.arguments, sizeof source.arguments, "%s %s", address, designation);
     if (!TakeAddressAndDesignation(this, address, designation) || !MakeSkinCacheFolder()) {
-        ShowMessage(frameWindow, kMsgInvalidParameter);
+        ShowMessage(frame.hwnd(), kMsgInvalidParameter);
         return;
     }
-    if (lstrcmpiA(skinFolder, currentSkinFolder) == 0 &&
-        lstrcmpiA(skinBaseName, currentSkinBaseName) == 0)
+    if (lstrcmpiA(source.skinFolder, source.currentSkinFolder) == 0 &&
+        lstrcmpiA(source.skinBaseName, source.currentSkinBaseName) == 0)
         return;  // already shown
     if (!EnsureSkinDownloaded()) {
-        ShowMessage(frameWindow, kMsgDownloadCancelled);
+        ShowMessage(frame.hwnd(), kMsgDownloadCancelled);
         return;
     }
     char config[MAX_PATH + 8], package[MAX_PATH + 8];
-    snprintf(config, sizeof config, "%s%s.tvc", skinFolder, skinBaseName);
-    snprintf(package, sizeof package, "%s%s.tvd", skinFolder, skinBaseName);
-    SkinConfig* next = new SkinConfig;
-    skin.DeleteExtractedFiles();
-    const bool loaded = next->Load(config) != FALSE;
-    if (!loaded || !next->ExtractPackage(package)) {
-        next->DeleteExtractedFiles();
-        delete next;
+    snprintf(config, sizeof config, "%s%s.tvc", source.skinFolder, source.skinBaseName);
+    snprintf(package, sizeof package, "%s%s.tvd", source.skinFolder, source.skinBaseName);
+    std::unique_ptr<SkinConfig> next(new SkinConfig);
+    SkinPackage(skin).DeleteExtractedFiles();
+    const bool loaded = LoadSkinProfile(next.get(), config);
+    if (!loaded || !SkinPackage(*next).Extract(package)) {
+        SkinPackage(*next).DeleteExtractedFiles();
         // The window keeps its skin: put the skin's files back in place.
         char previous[MAX_PATH + 8];
-        snprintf(previous, sizeof previous, "%s%s.tvd", currentSkinFolder, currentSkinBaseName);
-        skin.ExtractPackage(previous);
-        ShowMessage(frameWindow, loaded ? kMsgExtractionFailed : kMsgConfigurationFailed);
+        snprintf(previous, sizeof previous, "%s%s.tvd", source.currentSkinFolder,
+                 source.currentSkinBaseName);
+        SkinPackage(skin).Extract(previous);
+        ShowMessage(frame.hwnd(), loaded ? kMsgExtractionFailed : kMsgConfigurationFailed);
         return;
     }
     skin.Clear();
     skin.Assign(*next);
-    lstrcpynA(currentSkinFolder, skinFolder, sizeof currentSkinFolder);
-    lstrcpynA(currentSkinBaseName, skinBaseName, sizeof currentSkinBaseName);
+    lstrcpynA(source.currentSkinFolder, source.skinFolder, sizeof source.currentSkinFolder);
+    lstrcpynA(source.currentSkinBaseName, source.skinBaseName, sizeof source.currentSkinBaseName);
     ApplySkinToWindow();
-    delete next;
 }
 
 void ClientApp::ApplySkinToWindow()
 {
+    HWND frameWindow = frame.hwnd();
     ShowWindow(frameWindow, SW_HIDE);
     const RECT& r = skin.windowRect();
     SetWindowPos(frameWindow, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
-    PlaceAtStart();
-    if (accelerators) {
-        DestroyAcceleratorTable(accelerators);
-        accelerators = nullptr;
-    }
-    LoadBackground();
-    if (BuildBackgroundPicture())
-        TraceOutlineFromPicture();
-    else
-        ReadOutlineFile();
-    const RECT& url = skin.urlEditRect();
-    if (addressBox.combo)
-        MoveWindow(addressBox.combo, url.left, url.top, url.right - url.left,
-                   url.bottom - url.top + 100, TRUE);
-    const RECT& web = skin.webRect();
-    if (clientWindow) {
-        MoveWindow(clientWindow, web.left, web.top, web.right - web.left, web.bottom - web.top,
-                   TRUE);
-        if (browserHost) {
-            RECT area = {0, 0, web.right - web.left, web.bottom - web.top};
-            browserHost->Resize(area);
-        }
-    }
+    frame.PlaceAtStart();
+    frame.Reload();
+    controls.PlaceAddressBox();
+    web.Place(skin.webRect());
     if (skin.topmost()) {
         SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     } else {
         SetWindowPos(frameWindow, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
         SetForegroundWindow(frameWindow);
     }
-    DestroyButtons();
-    DestroyAnimations();
-    CreateButtons();
-    CreateAnimations();
-    if (GrowthX() > 0 || GrowthY() > 0)
+    controls.DestroyButtons();
+    controls.DestroyAnimations();
+    controls.CreateButtons(instance, frameWindow, ClientKeys());
+    controls.CreateAnimations(frameWindow);
+    if (frame.GrowthX() > 0 || frame.GrowthY() > 0)
         LayoutControls();
-    for (BKPOSITION pos = buttons.GetHeadPosition(); pos;) {
-        bkButton32* button = static_cast<bkButton32*>(buttons.GetNext(pos));
-        const ButtonSpec* entry = skin.button(GetDlgCtrlID(button->GetHwnd()) - kButtonIdBase);
-        if (entry && lstrcmpiA(entry->function, "BACK") == 0)
-            button->Enable(canGoBack);
-        if (entry && lstrcmpiA(entry->function, "FORWARD") == 0)
-            button->Enable(canGoForward);
-    }
+    controls.EnableButtons("BACK", canGoBack);
+    controls.EnableButtons("FORWARD", canGoForward);
     ShowWindow(frameWindow, SW_SHOW);
-    ApplyOutlineRegion(TRUE);
+    frame.ApplyOutlineRegion(true);
     InvalidateRect(frameWindow, nullptr, TRUE);
 }
-

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "browser_host.h"
 #include "core/browser_rules.h"
 #include "client/app/client_app.h"
 #include "client/messages.h"
@@ -33,7 +32,7 @@ struct PolicyJob {
 unsigned __stdcall PolicyThread(void* param)
 {
     PolicyJob* job = static_cast<PolicyJob*>(param);
-    std::vector<char> page(102400);
+    std::vector<char> page(kFetchPageSize);
     const int fetched = HttpFetch(job->address.c_str(), page.data(), static_cast<int>(page.size()),
                                   job->authLibrary.empty() ? nullptr : job->authLibrary.c_str());
     const PolicyVerdict verdict =
@@ -53,83 +52,71 @@ void (*g_openInDefaultBrowser)(const char* address) = OpenWithShell;
 
 bool ClientApp::BrowserBusy() const
 {
-    return browserHost && browserHost->Busy();
-}
-
-void ClientApp::EndTracking()
-{
-    if (!tracking)
-        return;
-    FinishTracking(dragPoint, false);
+    return web.Browser() && web.Browser()->Busy();
 }
 
 void ClientApp::OnBeforeNavigate(const char* address)
 {
-    if (tracking)
-        EndTracking();
-    if (!animations.IsEmpty() || mainAnimation)
-        StartIndicators();
+    frame.EndTracking();
+    if (controls.HasAnimations())
+        controls.StartIndicators();
     if (skin.authLibraryFile()) {
-        std::vector<char> page(102400);
+        std::vector<char> page(kFetchPageSize);
         HttpFetch(address, page.data(), static_cast<int>(page.size()), skin.authLibraryFile());
     }
 }
 
 void ClientApp::OnNavigateComplete(const char* address)
 {
-    const int secure = IsSecureAddress(address) ? 1 : 0;
-    const bool changed = secure != secureIcon;
-    secureIcon = secure;
-    if (changed || secure)
-        SetStatusText(statusText);  // repaints the status line
-    AddAddress(address);
+    frame.SetSecure(IsSecureAddress(address));
+    controls.AddAddress(address);
     StartPolicyCheck(address);
 }
 
 void ClientApp::OnStatusTextChange(const char* text)
 {
-    SetStatusText(text ? text : "");
+    frame.SetStatusText(text ? text : "");
 }
 
 void ClientApp::OnCommandStateChange(long command, bool enable)
 {
-    const char* word;
-    if (command == 1)
-        word = "FORWARD";
-    else if (command == 2)
-        word = "BACK";
-    else
-        return;
-    (command == 1 ? canGoForward : canGoBack) = enable ? 1 : 0;
-    for (int i = 0; i < skin.buttonCount(); ++i) {
-        if (lstrcmpiA(skin.button(i)->function, word) != 0)
-            continue;
-        for (BKPOSITION pos = buttons.GetHeadPosition(); pos;) {
-            bkButton32* button = static_cast<bkButton32*>(buttons.GetNext(pos));
-            if (GetDlgCtrlID(button->GetHwnd()) == kButtonIdBase + i)
-                button->Enable(enable);
-        }
+    if (command == 1) {
+        canGoForward = enable;
+        controls.EnableButtons("FORWARD", enable);
+    } else if (command == 2) {
+        canGoBack = enable;
+        controls.EnableButtons("BACK", enable);
     }
+}
+
+void ClientApp::OnDownloadBegin()
+{
+    controls.StartIndicators();
+}
+
+bool ClientApp::OnNewWindow(const char* url)
+{
+    return OpenSkinLink(url);
 }
 
 void ClientApp::OnTitleChange(const char* title)
 {
-    if (frameWindow)
-        SetWindowTextA(frameWindow, WindowTitle(title ? title : "").c_str());
+    if (frame.hwnd())
+        SetWindowTextA(frame.hwnd(), WindowTitle(title ? title : "").c_str());
 }
 
 void ClientApp::StartPolicyCheck(const char* address)
 {
-    if (skin.policy() == 0 || policyCheckRunning || !frameWindow)
+    if (skin.policy() == 0 || policyCheckRunning || !frame.hwnd())
         return;
-    policyCheckRunning = 1;
+    policyCheckRunning = true;
     lstrcpynA(startAddress, address, sizeof startAddress);
-    PolicyJob* job = new PolicyJob{frameWindow, skin.policy(), startAddress,
+    PolicyJob* job = new PolicyJob{frame.hwnd(), skin.policy(), startAddress,
                                    skin.authLibraryFile() ? skin.authLibraryFile() : ""};
     HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, PolicyThread, job, 0, nullptr));
     if (thread == nullptr) {
         delete job;
-        policyCheckRunning = 0;
+        policyCheckRunning = false;
         return;
     }
     CloseHandle(thread);
@@ -146,14 +133,14 @@ void ClientApp::OnPolicyResult(int verdict, char* address)
         HandToDefaultBrowser(address);
     }
     free(address);
-    policyCheckRunning = 0;
+    policyCheckRunning = false;
 }
 
 void ClientApp::HandToDefaultBrowser(const char* address)
 {
-    ShowWindow(frameWindow, SW_HIDE);
+    ShowWindow(frame.hwnd(), SW_HIDE);
     g_openInDefaultBrowser(address);
-    PostMessageA(frameWindow, WM_TAVIK_CLOSE_SOON, 0, 0);
+    PostMessageA(frame.hwnd(), WM_TAVIK_CLOSE_SOON, 0, 0);
 }
 
 bool ClientApp::OpenSkinLink(const char* url)
@@ -161,14 +148,14 @@ bool ClientApp::OpenSkinLink(const char* url)
     std::string address, designation;
     if (!ParseSkinLink(url ? url : "", &address, &designation))
         return false;
-    char launch[4200];
+    char launch[kLaunchTextSize];
     wsprintfA(launch, "%s %s %x", address.c_str(), designation.c_str(),
-              static_cast<unsigned>(reinterpret_cast<UINT_PTR>(frameWindow)));
+              static_cast<unsigned>(reinterpret_cast<UINT_PTR>(frame.hwnd())));
     ClientApp* child = OpenChild(launch);
     if (child == nullptr)
         return false;
     child->Navigate(address.c_str());
     if (skin.topmost())
-        SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(frame.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return true;
 }

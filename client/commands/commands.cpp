@@ -8,11 +8,11 @@
 #include <string>
 
 #include "client/app/client_app.h"
-#include "client/browser/browser_host.h"
 #include "core/browser_rules.h"
 #include "core/designation.h"
 #include "client/messages.h"
-#include "client/shortcuts/favorites_menu.h"
+#include "framework/handles.h"
+#include "skinui/favorites_menu.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ HWND FindPageWindowBelow(HWND parent)
     return nullptr;
 }
 
-void SendToPage(HWND root, WPARAM command)
+void SendToPage(HWND root, PageCommand command)
 {
     if (HWND page = FindPageWindow(root))
         SendMessageA(page, WM_COMMAND, command, 0);
@@ -52,64 +52,60 @@ void ClientApp::OnCommand(WPARAM wParam, LPARAM)
         if (path == nullptr)
             return;
         if (favoritesMenu->IsOverflow(id)) {
-            ShellExecuteA(frameWindow, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteA(frame.hwnd(), "open", path, nullptr, nullptr, SW_SHOWNORMAL);
         } else {
-            char url[261] = "";
+            char url[MAX_PATH + 1] = "";
             GetPrivateProfileStringA("InternetShortcut", "URL", kNoUrlDefault, url, sizeof url, path);
             Navigate(url);
         }
         return;
     }
     if (code == 0 && id == kMenuAddFavorite) {
-        SendToPage(frameWindow, 2261);
+        SendToPage(frame.hwnd(), kPageAddFavorite);
         return;
     }
     if (code == 0 && id == kMenuModifyFavorite) {
-        HMODULE shdocvw = LoadLibraryA("shdocvw.dll");
+        fw::UniqueModule shdocvw(LoadLibraryA("shdocvw.dll"));
         if (shdocvw) {
             typedef BOOL(WINAPI * OrganizeFn)(HWND, LPSTR);
-            OrganizeFn organize = reinterpret_cast<OrganizeFn>(GetProcAddress(shdocvw, "DoOrganizeFavDlg"));
+            OrganizeFn organize =
+                reinterpret_cast<OrganizeFn>(GetProcAddress(shdocvw.get(), "DoOrganizeFavDlg"));
             if (organize)
-                organize(frameWindow, favoritesFolder);
-            FreeLibrary(shdocvw);
+                organize(frame.hwnd(), favoritesFolder);
         }
         return;
     }
-    if (code == 1) {
+    BrowserHost* browser = web.Browser();
+    if (code == 1) {  // an accelerator
         if (id == kCommandBack) {
-            if (canGoBack && browserHost)
-                browserHost->Call(kDispGoBack);
-        } else if (id == kCommandForward) {
-            if (canGoForward && browserHost)
-                browserHost->Call(kDispGoForward);
-        } else if (id == kCommandStop) {
-            if (browserHost)
-                browserHost->Call(kDispStop);
-        } else if (id == kCommandRefresh) {
-            if (browserHost)
-                browserHost->Call(kDispRefresh);
-        } else if (id >= 128 && id <= 256) {
-            RunButtonCommand(id - 128);
-        } else if (id >= 60 && id <= 92) {
-            RunAnimationCommand(id - 60);
-        }
-        return;
-    }
-    if (code == 0) {
-        if (id >= 128 && id <= 256)
-            RunButtonCommand(id - 128);
-        else if (id >= 60 && id <= 92)
-            RunAnimationCommand(id - 60);
-        return;
-    }
-    if (code == CBN_SELENDOK && id == kAddressBoxId && addressBox.combo) {
-        const LRESULT index = SendMessageA(addressBox.combo, CB_GETCURSEL, 0, 0);
-        if (index == CB_ERR)
+            if (canGoBack && browser)
+                browser->Call(kDispGoBack);
             return;
-        char text[2059] = "";
-        if (SendMessageA(addressBox.combo, CB_GETLBTEXTLEN, index, 0) < 2059)
-            SendMessageA(addressBox.combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text));
-        Navigate(text);
+        } else if (id == kCommandForward) {
+            if (canGoForward && browser)
+                browser->Call(kDispGoForward);
+            return;
+        } else if (id == kCommandStop) {
+            if (browser)
+                browser->Call(kDispStop);
+            return;
+        } else if (id == kCommandRefresh) {
+            if (browser)
+                browser->Call(kDispRefresh);
+            return;
+        }
+    }
+    if (code == 0 || code == 1) {
+        if (id >= kButtonIdBase && id <= kButtonIdLast)
+            RunButtonCommand(id - kButtonIdBase);
+        else if (id >= kAnimationIdBase && id <= kAnimationIdLast)
+            RunAnimationCommand(id - kAnimationIdBase);
+        return;
+    }
+    if (code == CBN_SELENDOK && id == kAddressBoxId && controls.AddressBox()) {
+        if (SendMessageA(controls.AddressBox(), CB_GETCURSEL, 0, 0) == CB_ERR)
+            return;
+        Navigate(controls.AddressText(true).c_str());
     }
 }
 
@@ -130,6 +126,8 @@ void ClientApp::RunAnimationCommand(int index)
 void ClientApp::RunCommand(const char* function, const RECT& controlRect)
 {
     const std::string text = function ? function : "";
+    BrowserHost* browserHost = web.Browser();
+    HWND frameWindow = frame.hwnd();
     switch (MatchCommand(text)) {
     case kCmdBack:
         if (canGoBack && browserHost)
@@ -161,23 +159,21 @@ void ClientApp::RunCommand(const char* function, const RECT& controlRect)
         break;
     }
     case kCmdPrint:
-        if (IDispatch* document = browserHost ? browserHost->Document() : nullptr) {
-            IOleCommandTarget* target = nullptr;
-            if (SUCCEEDED(document->QueryInterface(IID_IOleCommandTarget, reinterpret_cast<void**>(&target)))) {
+        if (browserHost) {
+            fw::ComPtr<IDispatch> document;
+            *document.put() = browserHost->Document();  // a reference of its own
+            if (auto target = document.As<IOleCommandTarget>(IID_IOleCommandTarget))
                 target->Exec(nullptr, OLECMDID_PRINT, OLECMDEXECOPT_DODEFAULT, nullptr, nullptr);
-                target->Release();
-            }
-            document->Release();
         }
         break;
     case kCmdShortCut:
-        SendToPage(clientWindow, 2266);
+        SendToPage(web.hwnd(), kPageCreateShortcut);
         break;
     case kCmdAddFavorite:
-        SendToPage(frameWindow, 2261);
+        SendToPage(frame.hwnd(), kPageAddFavorite);
         break;
     case kCmdViewSource:
-        SendToPage(clientWindow, 2139);
+        SendToPage(web.hwnd(), kPageViewSource);
         break;
     case kCmdMinimize:
         ShowWindow(frameWindow, SW_MINIMIZE);
@@ -204,40 +200,40 @@ void ClientApp::RunCommand(const char* function, const RECT& controlRect)
 
 void ClientApp::MailTo(const char* text)
 {
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\clients\\mail\\", 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        ShowMessage(frameWindow, kMsgNoMailClient);
+    fw::UniqueKey key;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "software\\clients\\mail\\", 0, KEY_READ, key.put()) !=
+        ERROR_SUCCESS) {
+        ShowMessage(frame.hwnd(), kMsgNoMailClient);
         return;
     }
-    char program[2059] = "";
+    char program[kSkinTextSize + 1] = "";
     DWORD size = sizeof program - 1, type = 0;
-    const LONG read = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(program), &size);
-    RegCloseKey(key);
+    const LONG read =
+        RegQueryValueExA(key.get(), nullptr, nullptr, &type, reinterpret_cast<BYTE*>(program), &size);
+    key.reset();
     program[size < sizeof program ? size : sizeof program - 1] = '\0';
     if (read == ERROR_SUCCESS && program[0])
         Navigate(text);
     else
-        ShowMessage(frameWindow, kMsgNoMailClient);
+        ShowMessage(frame.hwnd(), kMsgNoMailClient);
 }
 
 void ClientApp::ShowFavoritesPopup(const RECT& controlRect)
 {
-    if (favoritesPopup == nullptr) {
-        favoritesMenuResource = LoadMenuA(instance, MAKEINTRESOURCEA(kFavoritesMenuResource));
-        if (favoritesMenuResource)
-            favoritesPopup = GetSubMenu(favoritesMenuResource, 0);
-    }
-    if (favoritesPopup == nullptr)
+    if (!favoritesMenuResource)
+        favoritesMenuResource.reset(LoadMenuA(instance, MAKEINTRESOURCEA(kFavoritesMenuResource)));
+    HMENU popup = favoritesMenuResource ? GetSubMenu(favoritesMenuResource.get(), 0) : nullptr;
+    if (popup == nullptr)
         return;
     POINT corner = {controlRect.left, controlRect.bottom};
-    ClientToScreen(frameWindow, &corner);
-    TrackPopupMenu(favoritesPopup, 0, corner.x, corner.y, 0, frameWindow, nullptr);
+    ClientToScreen(frame.hwnd(), &corner);
+    TrackPopupMenu(popup, 0, corner.x, corner.y, 0, frame.hwnd(), nullptr);
 }
 
 ClientApp* ClientApp::OpenNewWindow(const char* parameter)
 {
     const std::string launch =
-        NewWindowLaunchText(parameter, static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(frameWindow)));
+        NewWindowLaunchText(parameter, static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(frame.hwnd())));
     if (launch.empty())
         return nullptr;
     ClientApp* child = OpenChild(launch.c_str());
@@ -245,7 +241,7 @@ ClientApp* ClientApp::OpenNewWindow(const char* parameter)
         return nullptr;
     child->Navigate(SplitLaunchText(parameter).front().c_str());
     if (skin.topmost())
-        SetWindowPos(frameWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetWindowPos(frame.hwnd(), HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     return child;
 }
 
@@ -254,6 +250,6 @@ void ClientApp::Navigate(const char* address)
     if (address == nullptr || !address[0])
         return;
     lstrcpynA(lastNavigation, address, sizeof lastNavigation);
-    if (browserHost)
-        browserHost->Navigate(address);
+    if (web.Browser())
+        web.Browser()->Navigate(address);
 }

@@ -5,6 +5,7 @@
 #include <wininet.h>
 
 #include "client/messages.h"
+#include "core/text_limits.h"
 #include "netkit.h"
 
 const char kHttpFetchUserAgent[] = "Mozilla/4.0 (Compatible; MSIE 4.0b2; Update; Windows 95)";
@@ -88,7 +89,8 @@ int HttpFetch(const char* address, char* buffer, int bufferSize, const char* aut
         return kFetchFirstReadFailed;
     buffer[0] = '\0';
 
-    char scheme[2059], host[2059], user[256], password[256], path[2059];
+    char scheme[kLongTextBuffer], host[kLongTextBuffer], user[256], password[256],
+        path[kLongTextBuffer];
     URL_COMPONENTSA parts;
     ZeroMemory(&parts, sizeof parts);
     parts.dwStructSize = sizeof parts;

@@ -26,6 +26,9 @@ enum HttpFetchResult {
 // make the client ask forever.
 enum { kHttpFetchMaxAuthAttempts = 3 };
 
+// The buffer a page is read into for authentication and the policy check.
+enum { kFetchPageSize = 102400 };
+
 extern const char kHttpFetchUserAgent[];
 
 // The authentication library's export "GetUserInfo": fills a user name and a

@@ -2,6 +2,9 @@
 
 #include <shlobj.h>
 
+#include "framework/dialog.h"
+#include "framework/handles.h"
+
 namespace {
 
 bool EnsureFolder(const std::string& folder)
@@ -17,35 +20,37 @@ std::string ProgramFile()
     return path;
 }
 
-struct DialogState {
-    char* name;
-    size_t size;
-};
+// Dialog 115: the shortcut's name, editable; Yes (1) keeps the text, No (2).
+class LinkDialog : public fw::Dialog<LinkDialog> {
+public:
+    LinkDialog(char* name, size_t size) : name_(name), size_(size) {}
 
-INT_PTR CALLBACK LinkDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    DialogState* state = reinterpret_cast<DialogState*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        state = reinterpret_cast<DialogState*>(lParam);
-        SendDlgItemMessageA(dialog, kLinkNameEdit, EM_LIMITTEXT, 259, 0);
-        SetDlgItemTextA(dialog, kLinkNameEdit, state->name);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            GetDlgItemTextA(dialog, kLinkNameEdit, state->name, static_cast<int>(state->size < 260 ? state->size : 260));
-            EndDialog(dialog, 1);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, 2);
-            return TRUE;
-        }
-        break;
+protected:
+    bool OnInitDialog() override
+    {
+        SendDlgItemMessageA(hwnd_, kLinkNameEdit, EM_LIMITTEXT, kLinkNameMax, 0);
+        SetDlgItemTextA(hwnd_, kLinkNameEdit, name_);
+        return true;
     }
-    return FALSE;
-}
+    bool OnCommand(WORD id, WORD, HWND) override
+    {
+        if (id == IDOK) {
+            GetDlgItemTextA(hwnd_, kLinkNameEdit, name_,
+                            static_cast<int>(size_ < kLinkNameMax + 1 ? size_ : kLinkNameMax + 1));
+            End(1);
+            return true;
+        }
+        if (id == IDCANCEL) {
+            End(2);
+            return true;
+        }
+        return false;
+    }
+
+private:
+    char* name_;
+    size_t size_;
+};
 
 }  // namespace
 
@@ -69,39 +74,36 @@ bool SiteShortcutPath(bool startMenu, const char* name, bool createFolders, std:
     return true;
 }
 
-BOOL CreateSiteShortcuts(const char* name, const char* arguments, BOOL inStartMenu, BOOL onDesktop)
+bool CreateSiteShortcuts(const char* name, const char* arguments, bool inStartMenu, bool onDesktop)
 {
-    BOOL result = FALSE;
+    bool result = false;
     const std::string program = ProgramFile();
     for (int place = 0; place < 2; ++place) {
         const bool startMenu = place == 0;
         if (!(startMenu ? inStartMenu : onDesktop))
             continue;
         std::string path;
-        result = FALSE;
+        result = false;
         if (!SiteShortcutPath(startMenu, name, true, &path))
             continue;
-        IShellLinkA* link = nullptr;
+        fw::ComPtr<IShellLinkA> link;
         if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                    reinterpret_cast<void**>(&link))))
+                                    link.put_void())))
             continue;
         link->SetPath(program.c_str());
         link->SetDescription("Tavik Link");
         link->SetArguments(arguments);
         link->SetIconLocation(program.c_str(), 0);
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (auto file = link.As<IPersistFile>(IID_IPersistFile)) {
             WCHAR wide[MAX_PATH];
             MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
             result = SUCCEEDED(file->Save(wide, TRUE));
-            file->Release();
         }
-        link->Release();
     }
     return result;
 }
 
-int SiteShortcutsPresent(const char* name, const char* arguments, BOOL inStartMenu, BOOL onDesktop)
+int SiteShortcutsPresent(const char* name, const char* arguments, bool inStartMenu, bool onDesktop)
 {
     for (int place = 0; place < 2; ++place) {
         const bool startMenu = place == 0;
@@ -110,22 +112,19 @@ int SiteShortcutsPresent(const char* name, const char* arguments, BOOL inStartMe
         std::string path;
         if (!SiteShortcutPath(startMenu, name, false, &path))
             return 0;
-        IShellLinkA* link = nullptr;
+        fw::ComPtr<IShellLinkA> link;
         if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                    reinterpret_cast<void**>(&link))))
+                                    link.put_void())))
             return 0;
         bool same = false;
-        IPersistFile* file = nullptr;
-        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+        if (auto file = link.As<IPersistFile>(IID_IPersistFile)) {
             WCHAR wide[MAX_PATH];
             MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
             char stored[2049] = "";
             if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
                 SUCCEEDED(link->GetArguments(stored, sizeof stored - 1)))
                 same = lstrcmpiA(stored, arguments) == 0;
-            file->Release();
         }
-        link->Release();
         if (!same)
             return 0;
     }
@@ -134,8 +133,6 @@ int SiteShortcutsPresent(const char* name, const char* arguments, BOOL inStartMe
 
 int AskShortcutName(HWND owner, char* name, size_t size)
 {
-    DialogState state = {name, size};
-    const INT_PTR result = DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kLinkDialog), owner,
-                                           LinkDialogProc, reinterpret_cast<LPARAM>(&state));
-    return result == 1 ? 1 : 2;
+    LinkDialog dialog(name, size);
+    return dialog.RunModal(GetModuleHandleA(nullptr), kLinkDialog, owner) == 1 ? 1 : 2;
 }

@@ -6,19 +6,19 @@
 
 #include <string>
 
-enum { kLinkDialog = 115, kLinkBitmap = 257, kLinkNameEdit = 1006 };
+enum { kLinkDialog = 115, kLinkBitmap = 257, kLinkNameEdit = 1006, kLinkNameMax = 259 };
 
 // The shortcut's path in one place; false when the folder is unknown (or,
 // with `createFolders`, cannot be made).
 bool SiteShortcutPath(bool startMenu, const char* name, bool createFolders, std::string* path);
 
-// Creates the asked-for shortcuts; the result of the last save (TRUE when
+// Creates the asked-for shortcuts; the result of the last save (true when
 // every one was written).
-BOOL CreateSiteShortcuts(const char* name, const char* arguments, BOOL inStartMenu, BOOL onDesktop);
+bool CreateSiteShortcuts(const char* name, const char* arguments, bool inStartMenu, bool onDesktop);
 
 // 1 when every asked-for shortcut exists with these arguments (letter case
 // ignored), else 0.
-int SiteShortcutsPresent(const char* name, const char* arguments, BOOL inStartMenu, BOOL onDesktop);
+int SiteShortcutsPresent(const char* name, const char* arguments, bool inStartMenu, bool onDesktop);
 
 // Dialog 115: 1 (Yes) with the possibly edited name in `name` (at most 259
 // characters), or 2 (No).

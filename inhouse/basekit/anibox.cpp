@@ -22,7 +22,7 @@ bkAniBox32::~bkAniBox32()
 BOOL bkAniBox32::Create(const RECT& rect, HWND parent, UINT id, LPCSTR bitmapFile,
                         int frameCount, int delay, LPCSTR function, BOOL indicator)
 {
-    if (hwnd_ || !BkRegisterClass(kClass, BkControlProc<bkAniBox32>, LoadCursor(nullptr, IDC_HAND)))
+    if (hwnd_ || !RegisterClass(BasekitModule(), kClass, 0, LoadCursor(nullptr, IDC_HAND)))
         return FALSE;
     parent_ = parent;
     id_ = id;
@@ -36,10 +36,9 @@ BOOL bkAniBox32::Create(const RECT& rect, HWND parent, UINT id, LPCSTR bitmapFil
         bitmapSize_.cx = info.bmWidth;
         bitmapSize_.cy = info.bmHeight;
     }
-    hwnd_ = CreateWindowExA(0, kClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rect.left,
-                            rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), BasekitModule(),
-                            this);
+    Window::Create(BasekitModule(), kClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0,
+                   rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, parent,
+                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
     if (hwnd_ == nullptr)
         return FALSE;
     if (!indicator_)
@@ -89,8 +88,11 @@ void bkAniBox32::Paint(HDC dc)
                      client.right < frameWidth ? client.right : frameWidth, client.bottom);
 }
 
-LRESULT bkAniBox32::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT bkAniBox32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT painted = 0;
+    if (BkPaintMessage(hwnd_, message, wParam, &painted, [this](HDC dc) { Paint(dc); }))
+        return painted;
     switch (message) {
     case WM_TIMER:
         if (wParam == kFrameTimer && running_) {

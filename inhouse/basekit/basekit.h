@@ -5,6 +5,8 @@
 
 #include "bk_export.h"
 #include "bk_ptrlist.h"
+#include "core/text_limits.h"
+#include "framework/window.h"
 
 // --- Instance handles --------------------------------------------------------
 // The program (or module) whose resources the caller loads; null until set.
@@ -23,10 +25,6 @@ extern "C" BASEKIT_API HINSTANCE BkGetResourceHandle();
 // are null, nothing is leaked and the answer is FALSE.
 extern "C" BASEKIT_API BOOL LoadDIBitmapFile(LPCSTR path, HBITMAP* bitmap, HPALETTE* palette);
 
-// The window procedure shared by the two controls (inside Basekit).
-template <typename T>
-LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
-
 // --- bkButton32 ---------------------------------------------------------------
 // A picture button (window class "bkButton32"). Its BMP is a vertical strip
 // of four equal cells, top to bottom: normal, pressed, hot, disabled. A cell
@@ -34,12 +32,12 @@ LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
 // button draws a plain raised face with its text.
 // A press and a release inside give the parent WM_COMMAND (code 0, the id).
 // Mouse messages are relayed to the tooltip window given at creation.
-class BASEKIT_API bkButton32 {
+class BASEKIT_API bkButton32 : public fw::Window<bkButton32> {
 public:
     enum State { kNormal = 0, kPressed = 1, kHot = 2, kDisabled = 3 };
 
     bkButton32();
-    virtual ~bkButton32();
+    ~bkButton32() override;
     bkButton32(const bkButton32&) = delete;
     bkButton32& operator=(const bkButton32&) = delete;
 
@@ -52,15 +50,14 @@ public:
     // The cell the button paints now.
     State GetState() const;
 
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDetached() override { pressed_ = hot_ = false; }
+
 private:
-    template <typename T>
-    friend LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint(HDC dc);
-    void OnDetached() { hwnd_ = nullptr; pressed_ = hot_ = false; }
     void Relay(UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND hwnd_ = nullptr;
     HWND parent_ = nullptr;
     HWND toolTip_ = nullptr;
     UINT id_ = 0;
@@ -82,10 +79,10 @@ private:
 // gives the parent WM_COMMAND (code 0, the id).
 enum { BK_INDICATOR_CHECK = WM_USER + 212, BK_INDICATOR_PERIOD_MS = 250 };
 
-class BASEKIT_API bkAniBox32 {
+class BASEKIT_API bkAniBox32 : public fw::Window<bkAniBox32> {
 public:
     bkAniBox32();
-    virtual ~bkAniBox32();
+    ~bkAniBox32() override;
     bkAniBox32(const bkAniBox32&) = delete;
     bkAniBox32& operator=(const bkAniBox32&) = delete;
 
@@ -100,14 +97,13 @@ public:
     HWND GetHwnd() const { return hwnd_; }
     BOOL DestroyWindow();
 
-private:
-    template <typename T>
-    friend LRESULT CALLBACK BkControlProc(HWND, UINT, WPARAM, LPARAM);
-    LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
-    void Paint(HDC dc);
-    void OnDetached() { hwnd_ = nullptr; running_ = FALSE; }
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void OnDetached() override { running_ = FALSE; }
 
-    HWND hwnd_ = nullptr;
+private:
+    void Paint(HDC dc);
+
     HWND parent_ = nullptr;
     UINT id_ = 0;
     HBITMAP bitmap_ = nullptr;
@@ -119,5 +115,5 @@ private:
     BOOL indicator_ = FALSE;
     BOOL running_ = FALSE;
     bool pressed_ = false;
-    char function_[2059] = {0};
+    char function_[kLongTextBuffer] = {0};
 };

@@ -128,15 +128,3 @@ void BkDrawBitmapPart(HDC dc, HBITMAP bitmap, int sx, int sy, int width, int hei
     DeleteDC(memory);
 }
 
-bool BkRegisterClass(const char* name, WNDPROC procedure, HCURSOR cursor)
-{
-    WNDCLASSA existing;
-    if (GetClassInfoA(BasekitModule(), name, &existing))
-        return true;
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = BasekitModule();
-    wc.hCursor = cursor;
-    wc.lpszClassName = name;
-    return RegisterClassA(&wc) != 0;
-}

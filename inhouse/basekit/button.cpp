@@ -24,7 +24,7 @@ bkButton32::~bkButton32()
 BOOL bkButton32::Create(LPCSTR text, DWORD style, const RECT& rect, HWND parent, UINT id,
                         LPCSTR bitmapFile, HWND toolTipWindow)
 {
-    if (hwnd_ || !BkRegisterClass(kClass, BkControlProc<bkButton32>, LoadCursor(nullptr, IDC_ARROW)))
+    if (hwnd_ || !RegisterClass(BasekitModule(), kClass, 0, LoadCursor(nullptr, IDC_ARROW)))
         return FALSE;
     parent_ = parent;
     toolTip_ = toolTipWindow;
@@ -36,10 +36,9 @@ BOOL bkButton32::Create(LPCSTR text, DWORD style, const RECT& rect, HWND parent,
         bitmapSize_.cx = info.bmWidth;
         bitmapSize_.cy = info.bmHeight;
     }
-    hwnd_ = CreateWindowExA(0, kClass, text_, style | WS_CHILD, rect.left, rect.top,
-                            rect.right - rect.left, rect.bottom - rect.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), BasekitModule(),
-                            this);
+    Window::Create(BasekitModule(), kClass, text_, style | WS_CHILD, 0, rect.left, rect.top,
+                   rect.right - rect.left, rect.bottom - rect.top, parent,
+                   reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)));
     return hwnd_ != nullptr;
 }
 
@@ -100,8 +99,11 @@ void bkButton32::Paint(HDC dc)
     DrawTextA(dc, text_, -1, &client, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-LRESULT bkButton32::Handle(UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT bkButton32::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT painted = 0;
+    if (BkPaintMessage(hwnd_, message, wParam, &painted, [this](HDC dc) { Paint(dc); }))
+        return painted;
     switch (message) {
     case WM_ENABLE:
         InvalidateRect(hwnd_, nullptr, FALSE);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/download_plan.h"
+#include "framework/dialog.h"
 #include "netkit.h"
 #include "netkit_internal.h"
 #include "resource.h"
@@ -35,7 +36,7 @@ std::vector<std::string> Texts(BkPtrList* list)
 
 }  // namespace
 
-struct CAsyncDown::Impl {
+struct CAsyncDown::Impl : public fw::Dialog<CAsyncDown::Impl> {
     std::vector<DownloadItem> plan;
     bool planValid = false;
     std::string error;
@@ -59,7 +60,9 @@ struct CAsyncDown::Impl {
         if (error.empty())
             error = why;
     }
-    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+
+protected:
+    INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 unsigned __stdcall CAsyncDown::Impl::Worker(void* param)
@@ -242,14 +245,12 @@ bool CAsyncDown::Impl::Commit(const std::vector<std::string>& temps)
     return true;
 }
 
-INT_PTR CALLBACK CAsyncDown::Impl::DialogProc(HWND dialog, UINT message, WPARAM wParam,
-                                              LPARAM lParam)
+INT_PTR CAsyncDown::Impl::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    Impl* self = reinterpret_cast<Impl*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    HWND dialog = hwnd_;
+    Impl* self = this;
     switch (message) {
     case WM_INITDIALOG: {
-        self = reinterpret_cast<Impl*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
         self->dialog = dialog;
         HANDLE thread = reinterpret_cast<HANDLE>(
             _beginthreadex(nullptr, 0, Worker, self, 0, nullptr));
@@ -294,7 +295,7 @@ INT_PTR CALLBACK CAsyncDown::Impl::DialogProc(HWND dialog, UINT message, WPARAM 
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == IDCANCEL && self) {
+        if (LOWORD(wParam) == IDCANCEL) {
             // The worker notices the flag, or its read fails once the
             // request is closed; it then reports with WM_NK_DONE.
             InterlockedExchange(&self->cancel, 1);
@@ -338,8 +339,7 @@ int CAsyncDown::DoModal(HWND owner)
     }
     impl_->totals.assign(impl_->plan.size(), 0);
     NetkitInitControls();
-    const INT_PTR result = DialogBoxParamA(NetkitModule(), MAKEINTRESOURCEA(IDD_DOWNLOAD), owner,
-                                           Impl::DialogProc, reinterpret_cast<LPARAM>(impl_));
+    const INT_PTR result = impl_->RunModal(NetkitModule(), IDD_DOWNLOAD, owner);
     if (result == -1 || result == 0) {
         impl_->Fail("cannot show the download dialog");
         return kResultFailed;

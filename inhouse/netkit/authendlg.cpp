@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "framework/dialog.h"
 #include "netkit.h"
 #include "netkit_internal.h"
 #include "resource.h"
@@ -44,38 +45,37 @@ CAuthenDlg::~CAuthenDlg()
     SecureZeroMemory(password_, sizeof password_);
 }
 
+// The dialog of a CAuthenDlg: shows its user name, and fills both texts on OK.
+class AuthenDialog : public fw::Dialog<AuthenDialog> {
+public:
+    explicit AuthenDialog(CAuthenDlg& texts) : texts_(texts) {}
+
+protected:
+    bool OnInitDialog() override
+    {
+        SendDlgItemMessageA(hwnd_, IDC_USER, EM_LIMITTEXT, CAuthenDlg::kMaxText, 0);
+        SendDlgItemMessageA(hwnd_, IDC_PASSWORD, EM_LIMITTEXT, CAuthenDlg::kMaxText, 0);
+        SetDlgItemTextA(hwnd_, IDC_USER, texts_.userName_);
+        return true;
+    }
+    bool OnCommand(WORD id, WORD code, HWND control) override
+    {
+        if (id == IDOK) {
+            GetDlgItemTextA(hwnd_, IDC_USER, texts_.userName_, sizeof texts_.userName_);
+            GetDlgItemTextA(hwnd_, IDC_PASSWORD, texts_.password_, sizeof texts_.password_);
+        }
+        return Dialog::OnCommand(id, code, control);
+    }
+
+private:
+    CAuthenDlg& texts_;
+};
+
 int CAuthenDlg::DoModal(HWND owner)
 {
-    const INT_PTR result = DialogBoxParamA(g_module, MAKEINTRESOURCEA(IDD_AUTHEN), owner,
-                                           DialogProc, reinterpret_cast<LPARAM>(this));
+    AuthenDialog dialog(*this);
+    const INT_PTR result = dialog.RunModal(g_module, IDD_AUTHEN, owner);
     if (result == 0 || result == -1)
         return -1;
     return static_cast<int>(result);
-}
-
-INT_PTR CALLBACK CAuthenDlg::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    CAuthenDlg* self = reinterpret_cast<CAuthenDlg*>(GetWindowLongPtrA(dialog, DWLP_USER));
-    switch (message) {
-    case WM_INITDIALOG:
-        self = reinterpret_cast<CAuthenDlg*>(lParam);
-        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        SendDlgItemMessageA(dialog, IDC_USER, EM_LIMITTEXT, kMaxText, 0);
-        SendDlgItemMessageA(dialog, IDC_PASSWORD, EM_LIMITTEXT, kMaxText, 0);
-        SetDlgItemTextA(dialog, IDC_USER, self->userName_);
-        return TRUE;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == IDOK) {
-            GetDlgItemTextA(dialog, IDC_USER, self->userName_, sizeof self->userName_);
-            GetDlgItemTextA(dialog, IDC_PASSWORD, self->password_, sizeof self->password_);
-            EndDialog(dialog, IDOK);
-            return TRUE;
-        }
-        if (LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, IDCANCEL);
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
 }

@@ -55,7 +55,7 @@ public:
     LPCSTR Password() const { return password_; }
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM);
+    friend class AuthenDialog;
     char userName_[kMaxText + 1];
     char password_[kMaxText + 1];
 };

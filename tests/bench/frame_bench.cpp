@@ -2,7 +2,7 @@
 // window: a 1600 x 900 background stretched by bands to 1920 x 1080.
 #include <windows.h>
 
-#include "client/frame/dib32.h"
+#include "framework/dib32.h"
 
 #include <stdio.h>
 

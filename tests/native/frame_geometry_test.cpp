@@ -97,6 +97,31 @@ TEST(EdgePol, ValidAndHostileFiles)
     EXPECT_EQ(2u, points.size());  // untouched by the refusals
 }
 
+TEST(Outline, EachProgramsShift)
+{
+    // A 3 x 2 block at (2, 1) in a 6 x 4 picture; the file holds one point.
+    std::vector<uint32_t> px(6 * 4, 0);
+    for (int y = 1; y < 3; ++y)
+        for (int x = 2; x < 5; ++x)
+            px[y * 6 + x] = 7;
+    const std::vector<uint8_t> file = {1, 0, 0, 0, 5, 0, 0, 0, 6, 0, 0, 0};
+    const struct {
+        int shift;
+        Point first, filePoint;
+    } cases[] = {
+        {kOutlineShiftClient, {3, 2}, {6, 7}},
+        {kOutlineShiftPersonalBrowser, {4, 3}, {7, 8}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<Point> traced = TraceOutline(px.data(), 6, 4, 6, c.shift);
+        ASSERT_FALSE(traced.empty()) << c.shift;
+        EXPECT_EQ(c.first, traced[0]) << c.shift;
+        std::vector<Point> read;
+        ASSERT_TRUE(ParseEdgePol(file.data(), file.size(), &read, c.shift));
+        EXPECT_EQ(c.filePoint, read[0]) << c.shift;
+    }
+}
+
 TEST(Bands, PlanRepeatsWholeAndPartialBands)
 {
     const Band band{10, 14};  // 4 wide

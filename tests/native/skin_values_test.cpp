@@ -40,11 +40,11 @@ TEST(SkinValues, IntListReadsLikeScanf)
 
 TEST(SkinValues, RectanglesPairsAndColours)
 {
-    IntRect r;
+    Box r;
     EXPECT_EQ(4, ParseRectValue("10,20,300,400", &r));
     EXPECT_EQ(10, r.left);
     EXPECT_EQ(400, r.bottom);
-    IntRect shortRect{1, 2, 3, 4};
+    Box shortRect{1, 2, 3, 4};
     EXPECT_EQ(2, ParseRectValue("7,8", &shortRect));
     EXPECT_EQ(7, shortRect.left);
     EXPECT_EQ(8, shortRect.top);

@@ -167,7 +167,7 @@ protected:
     RECT Frame(ClientApp* app)
     {
         RECT r;
-        GetWindowRect(app->frameWindow, &r);
+        GetWindowRect(app->FrameWindow(), &r);
         return r;
     }
 };

@@ -2,7 +2,7 @@
 
 #include "win_ui.h"
 
-#include "client/frame/dib32.h"
+#include "framework/dib32.h"
 
 #include <wininet.h>
 

@@ -4,7 +4,7 @@
 #include <set>
 
 #include "basekit.h"
-#include "client/frame/dib32.h"
+#include "framework/dib32.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"

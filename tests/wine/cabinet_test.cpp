@@ -12,11 +12,9 @@ class Cabinet : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        CabinetSetBuild(CABINET_BUILD_CLIENT);
         dest = scratch / "dest\\";
         ASSERT_TRUE(CreateDirectoryA(dest.c_str(), nullptr));
     }
-    void TearDown() override { CabinetSetBuild(CABINET_BUILD_CLIENT); }
 
     std::string MakeCabinet(const std::vector<CabEntry>& entries, const char* name = "pkg.tvd")
     {
@@ -129,8 +127,7 @@ TEST_F(Cabinet, ExistingTargetIsReplaced)
     ASSERT_TRUE(WriteBytes(dest + "a.txt", "old contents"));
     const std::string cab = MakeCabinet({{"a.txt", "new"}});
     for (CabinetBuild build : {CABINET_BUILD_CLIENT, CABINET_BUILD_CONTROL, CABINET_BUILD_BROWSER}) {
-        CabinetSetBuild(build);
-        EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str())) << build;
+        EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str(), CabinetOptionsFor(build))) << build;
         EXPECT_EQ("new", Read(dest + "a.txt"));
     }
 }
@@ -144,32 +141,65 @@ TEST_F(Cabinet, ReadOnlyTargetIsReplacedOnlyByTheClient)
         SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_TRUE(WriteBytes(target, "old"));
         ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
-        CabinetSetBuild(build);
+        const CabinetOptions options = CabinetOptionsFor(build);
         const BOOL ok = build == CABINET_BUILD_MANAGER || build == CABINET_BUILD_CONVERTER
-                            ? ExtractCabinetFile(cab.c_str(), dest.c_str(), "A.TXT")
-                            : ExtractCabinet(cab.c_str(), dest.c_str());
+                            ? ExtractCabinetFile(cab.c_str(), dest.c_str(), "A.TXT", options)
+                            : ExtractCabinet(cab.c_str(), dest.c_str(), options);
         EXPECT_FALSE(ok) << build;
         EXPECT_EQ("old", Read(target)) << build;
     }
-    CabinetSetBuild(CABINET_BUILD_CLIENT);
-    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str(), CabinetOptionsFor(CABINET_BUILD_CLIENT)));
     EXPECT_EQ("new", Read(target));
 }
 
 TEST_F(Cabinet, SelectiveExtraction)
 {
     const std::string cab = MakeCabinet({{"one.bmp", "1"}, {"two.bmp", "2"}});
-    CabinetSetBuild(CABINET_BUILD_CONVERTER);
-    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "TWO.BMP"));
+    const CabinetOptions converter = CabinetOptionsFor(CABINET_BUILD_CONVERTER);
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "TWO.BMP", converter));
     EXPECT_EQ((std::vector<std::string>{"two.bmp"}), ListTree(dest));
 
-    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "missing.bmp"));
-    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), ""));
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "missing.bmp", converter));
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "", converter));
     EXPECT_EQ((std::vector<std::string>{"two.bmp"}), ListTree(dest));
 
-    CabinetSetBuild(CABINET_BUILD_MANAGER);
-    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), ""));
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "", CabinetOptionsFor(CABINET_BUILD_MANAGER)));
     EXPECT_EQ((std::vector<std::string>{"one.bmp", "two.bmp"}), ListTree(dest));
+}
+
+struct ExtractJob {
+    std::string cab, dest, name;
+    BOOL ok = FALSE;
+};
+
+DWORD WINAPI RunExtractJob(void* p)
+{
+    ExtractJob* job = static_cast<ExtractJob*>(p);
+    for (int i = 0; i < 5; ++i)
+        job->ok = ExtractCabinetFile(job->cab.c_str(), job->dest.c_str(), job->name.c_str(),
+                                     CabinetOptionsFor(CABINET_BUILD_CONVERTER));
+    return 0;
+}
+
+TEST_F(Cabinet, ExtractionsFromTwoThreadsTakeTurnsWithTheirOwnOptions)
+{
+    // Each extraction carries its own destination and options: two threads
+    // extracting at once into different folders both get exactly their files.
+    const std::string cab = MakeCabinet({{"one.bmp", std::string(200000, '1')},
+                                         {"two.bmp", std::string(200000, '2')}});
+    const std::string other = scratch / "other\\";
+    ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+    ExtractJob jobs[2] = {{cab, dest, "one.bmp"}, {cab, other, "two.bmp"}};
+    HANDLE threads[2];
+    for (int i = 0; i < 2; ++i)
+        threads[i] = CreateThread(nullptr, 0, RunExtractJob, &jobs[i], 0, nullptr);
+    WaitForMultipleObjects(2, threads, TRUE, 60000);
+    for (HANDLE t : threads)
+        CloseHandle(t);
+    EXPECT_TRUE(jobs[0].ok);
+    EXPECT_TRUE(jobs[1].ok);
+    EXPECT_EQ((std::vector<std::string>{"one.bmp"}), ListTree(dest));
+    EXPECT_EQ((std::vector<std::string>{"two.bmp"}), ListTree(other));
 }
 
 TEST_F(Cabinet, NotACabinetTruncatedOrMissing)

@@ -8,8 +8,10 @@
 
 #include <vector>
 
-#include "client/browser/browser_host.h"
-#include "client/shortcuts/favorites_menu.h"
+#include "framework/message_loop.h"
+
+#include "skinui/browser_host.h"
+#include "skinui/favorites_menu.h"
 #include "client/shortcuts/site_shortcuts.h"
 
 namespace {
@@ -73,8 +75,8 @@ void Fire(ClientApp* app, DISPID id, Args& args)
     std::vector<VARIANT> reversed(args.v.rbegin(), args.v.rend());
     DISPPARAMS params = {reversed.empty() ? nullptr : reversed.data(), nullptr,
                          static_cast<UINT>(reversed.size()), 0};
-    ASSERT_NE(nullptr, app->browserHost);
-    app->browserHost->Events()->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
+    ASSERT_NE(nullptr, app->Browser());
+    app->Browser()->Events()->Invoke(id, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr,
                                        nullptr);
 }
 
@@ -111,8 +113,8 @@ TEST_F(Browser, CommandStateChangeEnablesAndGreysButtons)
     skin.extraFiles.push_back({"b.bmp", std::string()});
     skin.Publish();
     auto app = Open(skin);
-    HWND back1 = GetDlgItem(app->frameWindow, 130), forward = GetDlgItem(app->frameWindow, 129),
-         back3 = GetDlgItem(app->frameWindow, 128);
+    HWND back1 = GetDlgItem(app->FrameWindow(), 130), forward = GetDlgItem(app->FrameWindow(), 129),
+         back3 = GetDlgItem(app->FrameWindow(), 128);
     Args a;
     Fire(app.get(), kEventCommandStateChange, a.Long(2).Bool(false));
     EXPECT_FALSE(IsWindowEnabled(back1));
@@ -143,17 +145,17 @@ TEST_F(Browser, NavigateCompleteTitleAndStatus)
     auto app = Open(skin);
     Args secure;
     Fire(app.get(), kEventNavigateComplete, secure.Text("HTTPS://secure.example/"));
-    EXPECT_EQ(1, app->secureIcon);
+    EXPECT_EQ(1, app->frame.Secure());
     char text[256] = "";
-    GetWindowTextA(app->addressBox.combo, text, sizeof text);
+    GetWindowTextA(app->controls.AddressBox(), text, sizeof text);
     EXPECT_STREQ("HTTPS://secure.example/", text);
     Args plain;
     Fire(app.get(), kEventNavigateComplete, plain.Text("http://plain.example/"));
-    EXPECT_EQ(0, app->secureIcon);
+    EXPECT_EQ(0, app->frame.Secure());
 
     Args title;
     Fire(app.get(), kEventTitleChange, title.Text("News"));
-    GetWindowTextA(app->frameWindow, text, sizeof text);
+    GetWindowTextA(app->FrameWindow(), text, sizeof text);
     EXPECT_STREQ("Tavik - News", text);
 
     // The status text appears on the screen in the skin's colour.
@@ -168,7 +170,7 @@ TEST_F(Browser, NavigateCompleteTitleAndStatus)
     EXPECT_EQ(0, yellowPixels());
     Args status;
     Fire(app.get(), kEventStatusTextChange, status.Text("WWWWWWWW"));
-    EXPECT_STREQ("WWWWWWWW", app->statusText);
+    EXPECT_STREQ("WWWWWWWW", app->frame.StatusText());
     EXPECT_GT(yellowPixels(), 20);
 }
 
@@ -179,7 +181,7 @@ TEST_F(Browser, BeforeNavigateAndDownloadBeginStartIndicators)
     skin.extraFiles.push_back({"a.bmp", std::string()});
     skin.Publish();
     auto app = Open(skin);
-    bkAniBox32* indicator = static_cast<bkAniBox32*>(app->animations.GetHead());
+    bkAniBox32* indicator = app->controls.Animation(0);
     EXPECT_FALSE(indicator->IsRunning());
     VARIANT_BOOL cancel = VARIANT_FALSE;
     Args before;
@@ -220,7 +222,7 @@ protected:
 TEST_F(Policy, HandOverWithoutAskingClosesTheWindow)
 {
     auto app = OpenWithPolicy(2);
-    HWND frame = app->frameWindow;
+    HWND frame = app->FrameWindow();
     Complete(app.get(), "/pages/marked.html");
     EXPECT_TRUE(g_handedOver.empty());  // a page of the system's sites stays
     Complete(app.get(), "/pages/plain.html");
@@ -315,21 +317,21 @@ TEST_F(Browser, CommandsReachThePageWindowTheServerAndTheFrame)
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "Internet Explorer_Server";
     RegisterClassA(&wc);
-    HWND middle = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, app->clientWindow, nullptr, nullptr, nullptr);
+    HWND middle = CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 10, 10, app->WebWindow(), nullptr, nullptr, nullptr);
     HWND pageWindow = CreateWindowExA(0, "Internet Explorer_Server", "", WS_CHILD, 0, 0, 10, 10, middle,
                                       nullptr, nullptr, nullptr);
-    EXPECT_EQ(pageWindow, FindPageWindow(app->frameWindow));
+    EXPECT_EQ(pageWindow, FindPageWindow(app->FrameWindow()));
     app->RunCommand("Add Favorite", none);
     app->RunCommand("ShortCut", none);
     app->RunCommand("View Source", none);
-    SendMessageA(app->frameWindow, WM_COMMAND, 40001, 0);  // the menu's "Add to favorite"
+    SendMessageA(app->FrameWindow(), WM_COMMAND, 40001, 0);  // the menu's "Add to favorite"
     EXPECT_EQ(2, g_pageCommands[0]);
     EXPECT_EQ(1, g_pageCommands[1]);
     EXPECT_EQ(1, g_pageCommands[2]);
 
     app->RunCommand("Minimize", none);
-    EXPECT_TRUE(IsIconic(app->frameWindow));
-    HWND frame = app->frameWindow;
+    EXPECT_TRUE(IsIconic(app->FrameWindow()));
+    HWND frame = app->FrameWindow();
     app->RunCommand("exit now", none);
     EXPECT_TRUE(PumpUntil([&] { return !IsWindow(frame); }, 3000));
 }
@@ -372,7 +374,7 @@ TEST_F(Browser, NewTavikOpensADockedChild)
     app->RunCommand(("NewTavik:" + address + " main#v=1").c_str(), none);
     ASSERT_EQ(1, app->childClients.GetCount());
     ClientApp* child = static_cast<ClientApp*>(app->childClients.GetHead());
-    EXPECT_EQ(app->frameWindow, child->dockTarget);
+    EXPECT_EQ(app->FrameWindow(), child->frame.DockTarget());
     EXPECT_STREQ(address.c_str(), child->lastNavigation);
 
     // A child whose skin cannot be had is reported, removed and freed.
@@ -409,7 +411,7 @@ TEST_F(Browser, SkinLinksOpenChildWindows)
         EXPECT_EQ(children, app->childClients.GetCount()) << c.url;
     }
     ClientApp* child = static_cast<ClientApp*>(app->childClients.GetHead());
-    EXPECT_EQ(app->frameWindow, child->dockTarget);
+    EXPECT_EQ(app->FrameWindow(), child->frame.DockTarget());
     EXPECT_STREQ(TestServerUrl("/links/index.html").c_str(), child->lastNavigation);
 }
 
@@ -442,11 +444,11 @@ TEST_F(Browser, FavoritesMenuFromTheFavoritesFolder)
     HMENU popup = CreatePopupMenu();
     AppendMenuA(popup, MF_STRING, 40001, "&Add to favorite");
     AppendMenuA(popup, MF_STRING, 40002, "&Modify favorite");
-    SendMessageA(app->frameWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    SendMessageA(app->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
     EXPECT_EQ(2 + 32 + 1, GetMenuItemCount(popup));  // 1 folder, 31 shortcuts, overflow
     HMENU sub = GetSubMenu(popup, 2);
     ASSERT_NE(nullptr, sub);  // folders first
-    SendMessageA(app->frameWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), 0);
+    SendMessageA(app->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(sub), 0);
     WCHAR text[64] = L"";
     GetMenuStringW(sub, 0, text, 64, MF_BYPOSITION);
     EXPECT_STREQ(L"(비어 있음)", text);
@@ -458,11 +460,11 @@ TEST_F(Browser, FavoritesMenuFromTheFavoritesFolder)
     ASSERT_TRUE(app->favoritesMenu->IsOverflow(last));
     EXPECT_EQ(std::wstring(L"기타 즐겨찾기(&M)..."), app->favoritesMenu->Item(last)->text);
     EXPECT_FALSE(app->favoritesMenu->IsOverflow(first));
-    SendMessageA(app->frameWindow, WM_COMMAND, MAKEWPARAM(first, 0), 0);
+    SendMessageA(app->FrameWindow(), WM_COMMAND, MAKEWPARAM(first, 0), 0);
     EXPECT_EQ(TestServerUrl("/fav/0"), std::string(app->lastNavigation));
 
     // Opening the popup again rebuilds it with the same ids.
-    SendMessageA(app->frameWindow, WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    SendMessageA(app->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
     EXPECT_EQ(35, GetMenuItemCount(popup));
     EXPECT_EQ(50000, static_cast<int>(GetMenuItemID(popup, 3)));
     DestroyMenu(popup);
@@ -544,7 +546,7 @@ TEST_F(Browser, LinkDialogAndTheOfferAfterADownload)
         }, 0, [](HWND dialog) { return GetDlgItem(dialog, kLinkNameEdit) != nullptr; });
         std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
         EXPECT_EQ(0, app->OpenSkinAtStart(app->commandLine));
-        EXPECT_EQ(0, app->offerLinks);
+        EXPECT_EQ(0, app->source.offerLinks);
     }
     EXPECT_TRUE(offered);
     std::string path;
@@ -649,15 +651,15 @@ TEST_F(Browser, TabMovesTheFocusBetweenPageAndAddressBox)
     skin.config = "URLEDITLOCATION=45,35,150,55\r\nWEBCONTROLLOCATION=10,60,150,110\r\n";
     skin.Publish();
     auto app = Open(skin);
-    HWND control = app->browserHost->ControlWindow();
+    HWND control = app->Browser()->ControlWindow();
     ASSERT_NE(nullptr, control);
-    HWND edit = GetWindow(app->addressBox.combo, GW_CHILD);
-    SetForegroundWindow(app->frameWindow);
+    HWND edit = GetWindow(app->controls.AddressBox(), GW_CHILD);
+    SetForegroundWindow(app->FrameWindow());
     SetFocus(control);
     MSG fromPage = {control, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
     EXPECT_EQ(1, app->PreTranslateMessage(&fromPage));
     HWND inBox = GetFocus();  // the combo box or its edit field
-    EXPECT_TRUE(inBox == app->addressBox.combo || IsChild(app->addressBox.combo, inBox));
+    EXPECT_TRUE(inBox == app->controls.AddressBox() || IsChild(app->controls.AddressBox(), inBox));
     SetFocus(edit);
     MSG fromBox = {edit, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
     EXPECT_EQ(1, app->PreTranslateMessage(&fromBox));
@@ -665,6 +667,35 @@ TEST_F(Browser, TabMovesTheFocusBetweenPageAndAddressBox)
     EXPECT_TRUE(focus == control || IsChild(control, focus));
     MSG other = {edit, WM_KEYDOWN, 'A', 0, 0, {0, 0}};
     EXPECT_EQ(0, app->PreTranslateMessage(&other));
+}
+
+TEST_F(Browser, OneMessageLoopGivesEachWindowItsOwnKeys)
+{
+    TestSkin skin("loop");
+    skin.config = "URLEDITLOCATION=45,35,150,55\r\nWEBCONTROLLOCATION=10,60,150,110\r\n";
+    skin.Publish();
+    auto app = Open(skin);
+    ClientApp* child = app->OpenChild(skin.Launch().c_str());
+    ASSERT_NE(nullptr, child);
+    HWND control = child->Browser()->ControlWindow();
+    ASSERT_NE(nullptr, control);
+    SetForegroundWindow(child->FrameWindow());
+    SetFocus(control);
+    // Tab in the child's page: the first window leaves it alone, the loop
+    // hands it to the child, whose address box takes the focus.
+    MSG tab = {control, WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_EQ(0, app->PreTranslateMessage(&tab));
+    EXPECT_TRUE(fw::MessageLoop::Current().PreTranslate(tab));
+    HWND inBox = GetFocus();
+    EXPECT_TRUE(inBox == child->controls.AddressBox() || IsChild(child->controls.AddressBox(), inBox));
+    // A closed window leaves the loop.
+    DestroyWindow(child->FrameWindow());  // frees the child
+    SetForegroundWindow(app->FrameWindow());
+    SetFocus(app->Browser()->ControlWindow());
+    MSG mine = {app->Browser()->ControlWindow(), WM_KEYDOWN, VK_TAB, 0, 0, {0, 0}};
+    EXPECT_TRUE(fw::MessageLoop::Current().PreTranslate(mine));
+    inBox = GetFocus();
+    EXPECT_TRUE(inBox == app->controls.AddressBox() || IsChild(app->controls.AddressBox(), inBox));
 }
 
 }  // namespace

@@ -12,11 +12,11 @@ TEST_F(Client, CacheFetchesWhenMissingOrOlderOnly)
     {
         std::unique_ptr<ClientApp> app(NewApp(skin.Launch(1)));
         ASSERT_EQ(0, app->OpenSkinAtStart(app->commandLine));
-        EXPECT_STREQ(folder.c_str(), app->skinFolder);
+        EXPECT_STREQ(folder.c_str(), app->source.skinFolder);
         EXPECT_TRUE(FileExists(folder + "main.tvc"));
         EXPECT_TRUE(FileExists(folder + "main.tvd"));
         EXPECT_TRUE(FileExists(folder + "back.bmp"));  // extracted
-        EXPECT_EQ(1, app->offerLinks);
+        EXPECT_EQ(1, app->source.offerLinks);
     }
     EXPECT_FALSE(FileExists(folder + "back.bmp"));  // deleted with the window's objects
     EXPECT_EQ(1, Requests("/cache1/main.tvc"));
@@ -24,7 +24,7 @@ TEST_F(Client, CacheFetchesWhenMissingOrOlderOnly)
     {
         std::unique_ptr<ClientApp> app(NewApp(skin.Launch(1)));
         ASSERT_EQ(0, app->OpenSkinAtStart(app->commandLine));
-        EXPECT_EQ(0, app->offerLinks);
+        EXPECT_EQ(0, app->source.offerLinks);
         std::unique_ptr<ClientApp> lower(NewApp(skin.Launch(0)));
         ASSERT_EQ(0, lower->OpenSkinAtStart(lower->commandLine));
     }
@@ -70,7 +70,7 @@ TEST_F(Client, FailedOrCancelledDownloadGivesMessage7AndKeepsTheCache)
         result = app->OpenSkinAtStart(app->commandLine);
     }
     EXPECT_EQ(7, result);
-    EXPECT_FALSE(FileExists(std::string(app->skinFolder) + "slow.tvc"));
+    EXPECT_FALSE(FileExists(std::string(app->source.skinFolder) + "slow.tvc"));
 }
 
 TEST_F(Client, UnusableLaunchTextsGiveMessage6)
@@ -97,7 +97,7 @@ TEST_F(Client, WindowTakesTheTracedOutline)
     std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
     ASSERT_EQ(1, app->CreateMainWindow(0));
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(ERROR, GetWindowRgn(app->frameWindow, region));
+    ASSERT_NE(ERROR, GetWindowRgn(app->FrameWindow(), region));
     EXPECT_FALSE(PtInRegion(region, 10, 10));   // the notch
     EXPECT_FALSE(PtInRegion(region, 38, 28));
     EXPECT_TRUE(PtInRegion(region, 80, 60));
@@ -127,7 +127,7 @@ TEST_F(Client, OutlineFileWhenTheSkinHasNoBands)
     std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
     ASSERT_EQ(1, app->CreateMainWindow(0));
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    ASSERT_NE(ERROR, GetWindowRgn(app->frameWindow, region));
+    ASSERT_NE(ERROR, GetWindowRgn(app->FrameWindow(), region));
     EXPECT_TRUE(PtInRegion(region, 10, 10));
     EXPECT_FALSE(PtInRegion(region, 90, 90));
     DeleteObject(region);
@@ -139,7 +139,7 @@ TEST_F(Client, OutlineFileWhenTheSkinHasNoBands)
     std::unique_ptr<ClientApp> rect(NewApp(bad.Launch()));
     ASSERT_EQ(1, rect->CreateMainWindow(0));
     HRGN none = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(ERROR, GetWindowRgn(rect->frameWindow, none));
+    EXPECT_EQ(ERROR, GetWindowRgn(rect->FrameWindow(), none));
     DeleteObject(none);
 }
 
@@ -162,37 +162,37 @@ TEST_F(Client, SizingStretchesByBandsAndMovesControls)
 
     // Drag the bottom-right corner by (25, 12): 2.5 bands wide.
     POINT grip = {before.right - 2, before.bottom - 2};
-    SendMessageA(app->frameWindow, WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(grip.x, grip.y));
+    SendMessageA(app->FrameWindow(), WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(grip.x, grip.y));
     const POINT start = {grip.x - before.left, grip.y - before.top};
-    SendMessageA(app->frameWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 10, start.y + 5));
-    SendMessageA(app->frameWindow, WM_LBUTTONUP, 0, MAKELPARAM(start.x + 25, start.y + 12));
+    SendMessageA(app->FrameWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(start.x + 10, start.y + 5));
+    SendMessageA(app->FrameWindow(), WM_LBUTTONUP, 0, MAKELPARAM(start.x + 25, start.y + 12));
     const RECT after = Frame(app.get());
     EXPECT_EQ(before.right - before.left + 25, after.right - after.left);
     EXPECT_EQ(before.bottom - before.top + 12, after.bottom - after.top);
 
     // The mark repeats with every whole band and once more in the partial band.
-    const uint32_t* row = app->pictureBits + 20 * app->FrameWidth();
+    const uint32_t* row = app->frame.PictureBits() + 20 * app->frame.FrameWidth();
     for (int x : {60, 70, 80, 90})
         EXPECT_EQ(kMark, row[x] & 0xFFFFFF) << x;
     EXPECT_EQ(kBand, row[94] & 0xFFFFFF);
     EXPECT_EQ(kBody, row[95] & 0xFFFFFF);  // the rest of the bitmap follows
 
     // BACK lies left of the band and stays; EXIT lies right of it and moves.
-    HWND back = GetDlgItem(app->frameWindow, 129), exitButton = GetDlgItem(app->frameWindow, 128);
+    HWND back = GetDlgItem(app->FrameWindow(), 129), exitButton = GetDlgItem(app->FrameWindow(), 128);
     RECT r;
     GetWindowRect(back, &r);
     EXPECT_EQ(after.left + 10, r.left);
     GetWindowRect(exitButton, &r);
     EXPECT_EQ(after.left + 130 + 25, r.left);
-    GetWindowRect(app->clientWindow, &r);
+    GetWindowRect(app->WebWindow(), &r);
     EXPECT_EQ(75 + 25, r.right - r.left);  // the web area spans the band: it widens
     EXPECT_EQ(60 + 12, r.bottom - r.top);
 
     // Below the bitmap size is impossible.
     POINT corner = {after.right - 2, after.bottom - 2};
-    SendMessageA(app->frameWindow, WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(corner.x, corner.y));
+    SendMessageA(app->FrameWindow(), WM_NCLBUTTONDOWN, HTBOTTOMRIGHT, MAKELPARAM(corner.x, corner.y));
     const POINT s2 = {corner.x - after.left, corner.y - after.top};
-    SendMessageA(app->frameWindow, WM_LBUTTONUP, 0, MAKELPARAM(s2.x - 300, s2.y - 300));
+    SendMessageA(app->FrameWindow(), WM_LBUTTONUP, 0, MAKELPARAM(s2.x - 300, s2.y - 300));
     const RECT smallest = Frame(app.get());
     EXPECT_EQ(160, smallest.right - smallest.left);
     EXPECT_EQ(120, smallest.bottom - smallest.top);
@@ -205,21 +205,21 @@ TEST_F(Client, DraggingTheSkinMovesTheFrameOnceAtRelease)
     skin.Publish();
     std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
     ASSERT_EQ(1, app->CreateMainWindow(0));
-    SendMessageA(app->frameWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(80, 60));
-    EXPECT_EQ(1, app->tracking);
-    SendMessageA(app->frameWindow, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 65));
+    SendMessageA(app->FrameWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(80, 60));
+    EXPECT_EQ(1, app->frame.Tracking());
+    SendMessageA(app->FrameWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(90, 65));
     EXPECT_EQ(120, Frame(app.get()).left);  // only an outline moves meanwhile
-    SendMessageA(app->frameWindow, WM_LBUTTONUP, 0, MAKELPARAM(100, 70));
-    EXPECT_EQ(0, app->tracking);
+    SendMessageA(app->FrameWindow(), WM_LBUTTONUP, 0, MAKELPARAM(100, 70));
+    EXPECT_EQ(0, app->frame.Tracking());
     EXPECT_EQ(140, Frame(app.get()).left);
     EXPECT_EQ(120, Frame(app.get()).top);
 
     // Pressing and releasing without moving leaves the frame where it was.
-    SendMessageA(app->frameWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40));
-    SendMessageA(app->frameWindow, WM_LBUTTONUP, 0, MAKELPARAM(30, 40));
+    SendMessageA(app->FrameWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, 40));
+    SendMessageA(app->FrameWindow(), WM_LBUTTONUP, 0, MAKELPARAM(30, 40));
     EXPECT_EQ(140, Frame(app.get()).left);
     EXPECT_EQ(120, Frame(app.get()).top);
-    EXPECT_NE(app->frameWindow, GetCapture());
+    EXPECT_NE(app->FrameWindow(), GetCapture());
 }
 
 TEST_F(Client, HitTestCodes)
@@ -232,7 +232,7 @@ TEST_F(Client, HitTestCodes)
     ASSERT_EQ(1, app->CreateMainWindow(0));
     const RECT f = Frame(app.get());
     auto hit = [&](int x, int y) {
-        return SendMessageA(app->frameWindow, WM_NCHITTEST, 0, MAKELPARAM(f.left + x, f.top + y));
+        return SendMessageA(app->FrameWindow(), WM_NCHITTEST, 0, MAKELPARAM(f.left + x, f.top + y));
     };
     EXPECT_EQ(HTCLIENT, hit(80, 60));       // deep inside the outline
     EXPECT_EQ(HTLEFT, hit(2, 60));
@@ -247,7 +247,7 @@ TEST_F(Client, HitTestCodes)
     std::unique_ptr<ClientApp> drag(NewApp(flat.Launch()));
     ASSERT_EQ(1, drag->CreateMainWindow(0));
     const RECT g = Frame(drag.get());
-    EXPECT_EQ(HTCLIENT, SendMessageA(drag->frameWindow, WM_NCHITTEST, 0, MAKELPARAM(g.left + 1, g.top + 60)));
+    EXPECT_EQ(HTCLIENT, SendMessageA(drag->FrameWindow(), WM_NCHITTEST, 0, MAKELPARAM(g.left + 1, g.top + 60)));
 }
 
 TEST_F(Client, PlacementByAlignAndCentring)
@@ -323,31 +323,31 @@ TEST_F(Client, ButtonsTooltipsAndAccelerators)
     ASSERT_EQ(1, app->CreateMainWindow(0));
     // Ids 128 + i in reverse section order: 128 is BTN3.
     RECT r;
-    GetWindowRect(GetDlgItem(app->frameWindow, 128), &r);
+    GetWindowRect(GetDlgItem(app->FrameWindow(), 128), &r);
     POINT p = {r.left, r.top};
-    ScreenToClient(app->frameWindow, &p);
+    ScreenToClient(app->FrameWindow(), &p);
     EXPECT_EQ(40, p.x);
-    GetWindowRect(GetDlgItem(app->frameWindow, 130), &r);
+    GetWindowRect(GetDlgItem(app->FrameWindow(), 130), &r);
     p = {r.left, r.top};
-    ScreenToClient(app->frameWindow, &p);
+    ScreenToClient(app->FrameWindow(), &p);
     EXPECT_EQ(0, p.x);
 
-    ASSERT_TRUE(app->toolTipWindow);
-    EXPECT_EQ(3, SendMessageA(app->toolTipWindow, TTM_GETTOOLCOUNT, 0, 0));
+    ASSERT_TRUE(app->controls.ToolTip());
+    EXPECT_EQ(3, SendMessageA(app->controls.ToolTip(), TTM_GETTOOLCOUNT, 0, 0));
     char text[256] = "";
     TOOLINFOA tool = {};
     tool.cbSize = TTTOOLINFOA_V2_SIZE;
-    tool.hwnd = app->frameWindow;
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(app->frameWindow, 130));
+    tool.hwnd = app->FrameWindow();
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(app->FrameWindow(), 130));
     tool.lpszText = text;
-    SendMessageA(app->toolTipWindow, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    SendMessageA(app->controls.ToolTip(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ("Go back", text);
-    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(app->frameWindow, 129));
-    SendMessageA(app->toolTipWindow, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(app->FrameWindow(), 129));
+    SendMessageA(app->controls.ToolTip(), TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
     EXPECT_STREQ("HOME", text);  // TOOLTIP defaults to FUNCTION
 
     ACCEL table[16];
-    const int count = CopyAcceleratorTableA(app->accelerators, table, 16);
+    const int count = CopyAcceleratorTableA(app->controls.Accelerators(), table, 16);
     ASSERT_EQ(6, count);  // four fixed keys, and two of the three hotkeys
     EXPECT_EQ(VK_LEFT, table[0].key);
     EXPECT_EQ(FVIRTKEY | FALT, table[0].fVirt & ~0x80);
@@ -376,19 +376,19 @@ TEST_F(Client, IndicatorsStopASecondAfterTheBrowserIsIdle)
     skin.Publish();
     std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
     ASSERT_EQ(1, app->CreateMainWindow(0));
-    ASSERT_NE(nullptr, app->mainAnimation);
-    ASSERT_EQ(2, app->animations.GetCount());
-    bkAniBox32* indicator = static_cast<bkAniBox32*>(app->animations.GetAt(app->animations.FindIndex(0)));
-    bkAniBox32* plain = static_cast<bkAniBox32*>(app->animations.GetAt(app->animations.FindIndex(1)));
+    ASSERT_NE(nullptr, app->controls.MainAnimation());
+    ASSERT_EQ(2, app->controls.AnimationCount());
+    bkAniBox32* indicator = app->controls.Animation(0);
+    bkAniBox32* plain = app->controls.Animation(1);
     EXPECT_EQ(61, GetDlgCtrlID(plain->GetHwnd()));
-    app->StartIndicators();
+    app->controls.StartIndicators();
     EXPECT_TRUE(indicator->IsRunning());
-    EXPECT_TRUE(app->mainAnimation->IsRunning());
+    EXPECT_TRUE(app->controls.MainAnimation()->IsRunning());
     PumpMessages(600);
     EXPECT_TRUE(indicator->IsRunning());  // less than a second
     PumpUntil([&] { return !indicator->IsRunning(); }, 2500);
     EXPECT_FALSE(indicator->IsRunning());
-    EXPECT_FALSE(app->mainAnimation->IsRunning());
+    EXPECT_FALSE(app->controls.MainAnimation()->IsRunning());
     EXPECT_TRUE(plain->IsRunning());  // not an indicator
 }
 
@@ -402,20 +402,20 @@ TEST_F(Client, ShutdownChainWaitsForTheLastWindow)
     ASSERT_NE(nullptr, child);
     ClientApp* grandchild = child->OpenChild(skin.Launch().c_str());
     ASSERT_NE(nullptr, grandchild);
-    EXPECT_EQ(child, first->FindByFrame(child->frameWindow));
-    EXPECT_EQ(grandchild, first->FindByFrame(grandchild->frameWindow));
+    EXPECT_EQ(&child->frame, SkinFrame::FromWindow(child->FrameWindow()));
+    EXPECT_EQ(&grandchild->frame, SkinFrame::FromWindow(grandchild->FrameWindow()));
 
     auto quitPosted = [] {
         MSG msg;
         return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
     };
-    DestroyWindow(first->frameWindow);
-    EXPECT_EQ(1, first->closePending);
+    DestroyWindow(first->FrameWindow());
+    EXPECT_TRUE(first->closePending);
     EXPECT_FALSE(quitPosted());
-    DestroyWindow(child->frameWindow);  // still has its own child
+    DestroyWindow(child->FrameWindow());  // still has its own child
     EXPECT_FALSE(quitPosted());
     EXPECT_EQ(1, first->childClients.GetCount());
-    DestroyWindow(grandchild->frameWindow);  // the last one
+    DestroyWindow(grandchild->FrameWindow());  // the last one
     EXPECT_TRUE(quitPosted());
     EXPECT_EQ(0, first->childClients.GetCount());
     delete first;
@@ -451,7 +451,7 @@ TEST_F(Client, ReplaceSkinAndHandOver)
     EXPECT_EQ("Error : File extraction failed", failed);
     EXPECT_EQ(160, Frame(app.get()).right - Frame(app.get()).left);
     EXPECT_TRUE(FileExists(oneFolder + "back.bmp"));
-    EXPECT_EQ(1, app->buttons.GetCount());
+    EXPECT_EQ(1, app->controls.ButtonCount());
 
     // The hand-over record: other data and a short record change nothing...
     std::string record(3 * 2059, '\0');
@@ -459,24 +459,24 @@ TEST_F(Client, ReplaceSkinAndHandOver)
     record.replace(0, address.size(), address);
     record.replace(2059, 8, "main#v=1");
     COPYDATASTRUCT data = {1234, static_cast<DWORD>(record.size()), &record[0]};
-    SendMessageA(app->frameWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    SendMessageA(app->FrameWindow(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     EXPECT_EQ(160, Frame(app.get()).right - Frame(app.get()).left);
     app->copyDataBusy = 1;
     data.dwData = 1235;
-    SendMessageA(app->frameWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    SendMessageA(app->FrameWindow(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     EXPECT_EQ(160, Frame(app.get()).right - Frame(app.get()).left);
     app->copyDataBusy = 0;
 
     // ...and 1235 re-skins the window.
-    SendMessageA(app->frameWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    SendMessageA(app->FrameWindow(), WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     const RECT r = Frame(app.get());
     EXPECT_EQ(200, r.right - r.left);
     EXPECT_EQ(90, r.bottom - r.top);
-    EXPECT_EQ(2, app->buttons.GetCount());
+    EXPECT_EQ(2, app->controls.ButtonCount());
     EXPECT_FALSE(FileExists(oneFolder + "back.bmp"));  // the old skin's files are gone
     EXPECT_TRUE(FileExists(CacheFolder("reskin2") + "two-only.bmp"));
     HRGN region = CreateRectRgn(0, 0, 0, 0);
-    EXPECT_EQ(ERROR, GetWindowRgn(app->frameWindow, region));  // no notch, no bands: a rectangle
+    EXPECT_EQ(ERROR, GetWindowRgn(app->FrameWindow(), region));  // no notch, no bands: a rectangle
     DeleteObject(region);
 
     // The same skin again does nothing, not even a download check.
@@ -495,13 +495,13 @@ TEST_F(Client, AddressBoxEnterAndSelection)
     EXPECT_STREQ(skin.Launch().substr(0, skin.Launch().find(' ')).c_str(), app->lastNavigation);
     // The browser control fetched the start page from our server.
     EXPECT_TRUE(PumpUntil([] { return Requests("/address/index.html") > 0; }, 5000));
-    HWND edit = GetWindow(app->addressBox.combo, GW_CHILD);
+    HWND edit = GetWindow(app->controls.AddressBox(), GW_CHILD);
     const std::string typed = TestServerUrl("/typed/page.html");
-    SetWindowTextA(app->addressBox.combo, typed.c_str());
+    SetWindowTextA(app->controls.AddressBox(), typed.c_str());
     SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
     EXPECT_STREQ(typed.c_str(), app->lastNavigation);
     EXPECT_TRUE(PumpUntil([] { return Requests("/typed/page.html") > 0; }, 5000));
-    SetWindowTextA(app->addressBox.combo, "");
+    SetWindowTextA(app->controls.AddressBox(), "");
     SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);  // empty: nothing happens
     EXPECT_STREQ(typed.c_str(), app->lastNavigation);
 }

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "cabinet/cabinet_pack.h"
-#include "client/skin/skin_config.h"
+#include "skinui/skin_config.h"
+#include "skinui/skin_package.h"
+#include "skinui/skin_profile.h"
 #include "tests/support/win_files.h"
 
 namespace {
@@ -43,7 +45,7 @@ TEST_F(Skin, EmptyApplicationSectionGivesDefaults)
 {
     const std::string path = Write("empty.tvc", "[APPLICATION]\r\n");
     SkinConfig skin;
-    ASSERT_TRUE(skin.Load(path.c_str()));
+    ASSERT_TRUE(LoadSkinProfile(&skin, path.c_str()));
     EXPECT_EQ(scratch.path(), skin.directory());
     EXPECT_EQ(scratch / "edge.pol", skin.edgeFile());
     EXPECT_STREQ("", skin.name());
@@ -63,7 +65,7 @@ TEST_F(Skin, EmptyApplicationSectionGivesDefaults)
     EXPECT_EQ(nullptr, skin.mainAnimationSpec());
 
     SkinConfig missing;  // a missing file loads as defaults too
-    EXPECT_TRUE(missing.Load((scratch / "absent.tvc").c_str()));
+    EXPECT_TRUE(LoadSkinProfile(&missing, (scratch / "absent.tvc").c_str()));
     EXPECT_EQ(1, missing.launchOption());
 }
 
@@ -95,7 +97,7 @@ TEST_F(Skin, EveryKeyAndTheProfileApiQuirks)
         "[ANI1]\r\nLOCATION=0,0,10,10\r\nBMP=a1.bmp\r\nFUNCTION=NAVIGATE:http://x/\r\n"
         "[ani2]\r\nBMP=a2.bmp\r\nINDIGATOR=1\r\nFRAME=4\r\nDELAY=abc\r\n");
     SkinConfig skin;
-    ASSERT_TRUE(skin.Load(path.c_str()));
+    ASSERT_TRUE(LoadSkinProfile(&skin, path.c_str()));
     EXPECT_STREQ("Demo Skin", skin.name());  // quotes removed by the profile API
     EXPECT_STREQ("Demo caption", skin.dir());
     EXPECT_TRUE(Same(skin.windowRect(), 10, 20, 650, 500));
@@ -149,17 +151,17 @@ TEST_F(Skin, EveryKeyAndTheProfileApiQuirks)
 TEST_F(Skin, MainAnimationNeedsFramesDelayAndFile)
 {
     SkinConfig skin;
-    skin.Load(Write("a.tvc", "[APPLICATION]\r\nANIFRAME=10\r\nANIDELAY=0\r\nANIMATION=x.bmp\r\n").c_str());
+    LoadSkinProfile(&skin, Write("a.tvc", "[APPLICATION]\r\nANIFRAME=10\r\nANIDELAY=0\r\nANIMATION=x.bmp\r\n").c_str());
     EXPECT_EQ(nullptr, skin.mainAnimationSpec());
     skin.Clear();
-    skin.Load(Write("b.tvc", "[APPLICATION]\r\nANIFRAME=10\r\nANIDELAY=5\r\n").c_str());
+    LoadSkinProfile(&skin, Write("b.tvc", "[APPLICATION]\r\nANIFRAME=10\r\nANIDELAY=5\r\n").c_str());
     EXPECT_EQ(nullptr, skin.mainAnimationSpec());
 }
 
 TEST_F(Skin, AssignCopiesDeeplyAndReversesLists)
 {
     SkinConfig source;
-    source.Load(Write("s.tvc",
+    LoadSkinProfile(&source, Write("s.tvc",
                       "[APPLICATION]\r\nBTNNUMBER=3\r\nANTIALIAS=1\r\nANINUMBER=2\r\n"
                       "ANIFRAME=2\r\nANIDELAY=9\r\nANIMATION=m.bmp\r\n"
                       "[BTN1]\r\nFUNCTION=F1\r\n[BTN2]\r\nFUNCTION=F2\r\n[BTN3]\r\nFUNCTION=F3\r\n"
@@ -187,7 +189,7 @@ TEST_F(Skin, AssignCopiesDeeplyAndReversesLists)
 TEST_F(Skin, PathWithoutBackslashLeavesNamesRelative)
 {
     SkinConfig skin;
-    skin.Load("nowhere.tvc");
+    LoadSkinProfile(&skin, "nowhere.tvc");
     EXPECT_STREQ("", skin.directory());
     EXPECT_STREQ("edge.pol", skin.edgeFile());
 }
@@ -199,13 +201,13 @@ TEST_F(Skin, PlainPackageExtractsAndIsDeletedAgain)
         "[BTN1]\r\nBMP=b1.bmp\r\n[ANI1]\r\nBMP=a1.bmp\r\n");
     Pack(scratch / "p.tvd", {{"back.bmp", "B"}, {"b1.bmp", "1"}, {"a1.bmp", "A"}, {"edge.pol", "E"}});
     SkinConfig skin;
-    skin.Load(tvc.c_str());
-    ASSERT_TRUE(skin.ExtractPackage((scratch / "p.tvd").c_str()));
+    LoadSkinProfile(&skin, tvc.c_str());
+    ASSERT_TRUE(SkinPackage(skin).Extract((scratch / "p.tvd").c_str()));
     std::string bytes;
     ASSERT_TRUE(ReadBytes(scratch / "b1.bmp", &bytes));
     EXPECT_EQ("1", bytes);
     SetFileAttributesA((scratch / "back.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE(skin.DeleteExtractedFiles());
+    EXPECT_TRUE((SkinPackage(skin).DeleteExtractedFiles(), true));
     for (const char* name : {"back.bmp", "b1.bmp", "a1.bmp", "edge.pol"})
         EXPECT_FALSE(FileExists(scratch / name)) << name;
     EXPECT_TRUE(FileExists(tvc));
@@ -219,16 +221,16 @@ TEST_F(Skin, EncipheredPackageMadeByTavpack)
     ASSERT_EQ(0, RunProgram(tavpack + "\"" + (scratch / "plain.tvd") + "\" \"" +
                             (scratch / "e.tvd") + "\""));
     SkinConfig skin;
-    skin.Load(Write("e.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=S3cr3tK\r\n").c_str());
-    ASSERT_TRUE(skin.ExtractPackage((scratch / "e.tvd").c_str()));
+    LoadSkinProfile(&skin, Write("e.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=S3cr3tK\r\n").c_str());
+    ASSERT_TRUE(SkinPackage(skin).Extract((scratch / "e.tvd").c_str()));
     std::string bytes;
     ASSERT_TRUE(ReadBytes(scratch / "back.bmp", &bytes));
     EXPECT_EQ(std::string(5000, 'b'), bytes);
     EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
 
     SkinConfig wrong;
-    wrong.Load(Write("w.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=other\r\n").c_str());
-    EXPECT_FALSE(wrong.ExtractPackage((scratch / "e.tvd").c_str()));
+    LoadSkinProfile(&wrong, Write("w.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=other\r\n").c_str());
+    EXPECT_FALSE(SkinPackage(wrong).Extract((scratch / "e.tvd").c_str()));
     EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
 }
 
@@ -236,14 +238,14 @@ TEST_F(Skin, EncipheredPackageWithoutKeyOrFileFailsCleanly)
 {
     Pack(scratch / "k.tvd", {{"edge.pol", "E"}});
     SkinConfig skin;
-    skin.Load(Write("k.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=\r\n").c_str());
-    EXPECT_FALSE(skin.ExtractPackage((scratch / "k.tvd").c_str()));
+    LoadSkinProfile(&skin, Write("k.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=\r\n").c_str());
+    EXPECT_FALSE(SkinPackage(skin).Extract((scratch / "k.tvd").c_str()));
     EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
     EXPECT_FALSE(FileExists(scratch / "edge.pol"));
 
     SkinConfig keyed;
-    keyed.Load(Write("m.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=x\r\n").c_str());
-    EXPECT_FALSE(keyed.ExtractPackage((scratch / "missing.tvd").c_str()));
+    LoadSkinProfile(&keyed, Write("m.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=x\r\n").c_str());
+    EXPECT_FALSE(SkinPackage(keyed).Extract((scratch / "missing.tvd").c_str()));
     EXPECT_FALSE(FileExists(scratch / "missing.tvd"));  // no empty package is left behind
     EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
 }
@@ -252,13 +254,13 @@ TEST_F(Skin, ReadErrorMidwayFailsCleanly)
 {
     Pack(scratch / "big.tvd", {{"noise.bin", std::string(100000, 'n')}});
     SkinConfig skin;
-    skin.Load(Write("r.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=abc\r\n").c_str());
+    LoadSkinProfile(&skin, Write("r.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=abc\r\n").c_str());
     // Another handle locks a region after the first blocks: reading it fails.
     HANDLE locker = CreateFileA((scratch / "big.tvd").c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, locker);
     ASSERT_TRUE(LockFile(locker, 4096, 0, 1024, 0));
-    EXPECT_FALSE(skin.ExtractPackage((scratch / "big.tvd").c_str()));
+    EXPECT_FALSE(SkinPackage(skin).Extract((scratch / "big.tvd").c_str()));
     UnlockFile(locker, 4096, 0, 1024, 0);
     CloseHandle(locker);
     EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));

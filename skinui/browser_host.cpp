@@ -1,8 +1,6 @@
-#include "browser_host.h"
+#include "skinui/browser_host.h"
 
 #include <string>
-
-#include "client/app/client_app.h"
 
 const CLSID kClsidWebBrowserV1 = {0xEAB22AC3, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
 const IID kDiidDWebBrowserEvents = {0xEAB22AC2, 0x30C1, 0x11CF, {0xA7, 0xEB, 0x00, 0x00, 0xC0, 0x5B, 0xAE, 0x0B}};
@@ -20,7 +18,8 @@ VARIANT* Arg(DISPPARAMS* params, UINT index)
     return v;
 }
 
-// A text argument in the system code page, cut to 2058 characters.
+// A text argument in the system code page, cut to kBrowserTextSize - 1
+// characters.
 std::string TextArg(DISPPARAMS* params, UINT index)
 {
     VARIANT* v = Arg(params, index);
@@ -31,9 +30,17 @@ std::string TextArg(DISPPARAMS* params, UINT index)
         text = *V_BSTRREF(v);
     if (text == nullptr)
         return {};
-    char buffer[2059];
-    const int n = WideCharToMultiByte(CP_ACP, 0, text, SysStringLen(text), buffer,
-                                      sizeof buffer - 1, nullptr, nullptr);
+    // Whole characters only: as many as fit in kBrowserTextSize - 1 bytes.
+    int count = static_cast<int>(SysStringLen(text));
+    if (count > kBrowserTextSize - 1)
+        count = kBrowserTextSize - 1;
+    while (count > 0 &&
+           WideCharToMultiByte(CP_ACP, 0, text, count, nullptr, 0, nullptr, nullptr) > kBrowserTextSize - 1)
+        --count;
+    char buffer[kBrowserTextSize];
+    const int n = count > 0 ? WideCharToMultiByte(CP_ACP, 0, text, count, buffer, kBrowserTextSize - 1,
+                                                  nullptr, nullptr)
+                            : 0;
     return std::string(buffer, n > 0 ? n : 0);
 }
 
@@ -85,34 +92,34 @@ STDMETHODIMP BrowserEvents::GetTypeInfoCount(UINT* count)
 STDMETHODIMP BrowserEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
                                    EXCEPINFO*, UINT*)
 {
-    if (app_ == nullptr)
+    if (sink_ == nullptr)
         return S_OK;
     switch (id) {
     case kEventBeforeNavigate:
-        app_->OnBeforeNavigate(TextArg(params, 0).c_str());
+        sink_->OnBeforeNavigate(TextArg(params, 0).c_str());
         break;
     case kEventNavigateComplete:
-        app_->OnNavigateComplete(TextArg(params, 0).c_str());
+        sink_->OnNavigateComplete(TextArg(params, 0).c_str());
         break;
     case kEventStatusTextChange:
-        app_->OnStatusTextChange(TextArg(params, 0).c_str());
+        sink_->OnStatusTextChange(TextArg(params, 0).c_str());
         break;
     case kEventCommandStateChange:
-        app_->OnCommandStateChange(LongArg(params, 0), LongArg(params, 1) != 0);
+        sink_->OnCommandStateChange(LongArg(params, 0), LongArg(params, 1) != 0);
         break;
     case kEventDownloadBegin:
-        app_->StartIndicators();
+        sink_->OnDownloadBegin();
         break;
     case kEventNewWindow:
     case kEventFrameNewWindow: {
         VARIANT_BOOL* processed = BoolOut(params, 5);
-        const bool opened = app_->OpenSkinLink(TextArg(params, 0).c_str());
+        const bool opened = sink_->OnNewWindow(TextArg(params, 0).c_str());
         if (processed && opened)
             *processed = VARIANT_TRUE;
         break;
     }
     case kEventTitleChange:
-        app_->OnTitleChange(TextArg(params, 0).c_str());
+        sink_->OnTitleChange(TextArg(params, 0).c_str());
         break;
     default:
         break;
@@ -122,9 +129,9 @@ STDMETHODIMP BrowserEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pa
 
 // --- Host ----------------------------------------------------------------------------------
 
-BrowserHost* BrowserHost::Create(HWND window, ClientApp* app)
+BrowserHost* BrowserHost::Create(HWND window, BrowserEventSink* sink)
 {
-    BrowserHost* host = new BrowserHost(window, app);
+    BrowserHost* host = new BrowserHost(window, sink);
     if (!host->Start()) {
         host->Close();
         return nullptr;
@@ -132,35 +139,36 @@ BrowserHost* BrowserHost::Create(HWND window, ClientApp* app)
     return host;
 }
 
+fw::ComPtr<IOleInPlaceObject> BrowserHost::InPlace() const
+{
+    return object_.As<IOleInPlaceObject>(IID_IOleInPlaceObject);
+}
+
 bool BrowserHost::Start()
 {
     if (FAILED(CoCreateInstance(kClsidWebBrowserV1, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                reinterpret_cast<void**>(&object_))))
+                                object_.put_void())))
         return false;
     object_->SetClientSite(static_cast<IOleClientSite*>(this));
-    IPersistStreamInit* persist = nullptr;
-    if (SUCCEEDED(object_->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)))) {
+    if (auto persist = object_.As<IPersistStreamInit>(IID_IPersistStreamInit))
         persist->InitNew();
-        persist->Release();
-    }
     RECT rect;
     GetClientRect(window_, &rect);
     if (FAILED(object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(this), 0,
                                window_, &rect)))
         return false;
-    if (FAILED(object_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&browser_))))
+    browser_ = object_.As<IDispatch>(IID_IDispatch);
+    if (!browser_)
         return false;
-    IConnectionPointContainer* points = nullptr;
-    if (SUCCEEDED(object_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&points)))) {
-        if (SUCCEEDED(points->FindConnectionPoint(kDiidDWebBrowserEvents, &connection_))) {
-            events_ = new BrowserEvents(app_);
+    if (auto points = object_.As<IConnectionPointContainer>(IID_IConnectionPointContainer)) {
+        if (SUCCEEDED(points->FindConnectionPoint(kDiidDWebBrowserEvents, connection_.put()))) {
+            events_ = new BrowserEvents(sink_);
             if (FAILED(connection_->Advise(events_, &cookie_)))
                 cookie_ = 0;
         }
-        points->Release();
     }
     if (events_ == nullptr)
-        events_ = new BrowserEvents(app_);  // still there for the window's own use
+        events_ = new BrowserEvents(sink_);  // still there for the window's own use
     Resize(rect);
     return true;
 }
@@ -170,40 +178,29 @@ void BrowserHost::Close()
     if (connection_) {
         if (cookie_)
             connection_->Unadvise(cookie_);
-        connection_->Release();
-        connection_ = nullptr;
+        connection_.reset();
     }
     if (events_) {
         events_->Detach();
         events_->Release();
         events_ = nullptr;
     }
-    if (activeObject_) {
-        activeObject_->Release();
-        activeObject_ = nullptr;
-    }
-    if (browser_) {
-        browser_->Release();
-        browser_ = nullptr;
-    }
+    activeObject_.reset();
+    browser_.reset();
     if (object_) {
-        IOleInPlaceObject* inPlace = nullptr;
-        if (SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+        if (auto inPlace = InPlace())
             inPlace->InPlaceDeactivate();
-            inPlace->Release();
-        }
         object_->Close(OLECLOSE_NOSAVE);
         object_->SetClientSite(nullptr);
-        object_->Release();
-        object_ = nullptr;
+        object_.reset();
     }
-    app_ = nullptr;
+    sink_ = nullptr;
     Release();
 }
 
 HRESULT BrowserHost::Call(DISPID id)
 {
-    if (browser_ == nullptr)
+    if (!browser_)
         return E_FAIL;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     return browser_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr,
@@ -212,10 +209,10 @@ HRESULT BrowserHost::Call(DISPID id)
 
 HRESULT BrowserHost::Navigate(const char* address)
 {
-    if (browser_ == nullptr || address == nullptr || !address[0])
+    if (!browser_ || address == nullptr || !address[0])
         return E_FAIL;
-    WCHAR wide[2059];
-    if (!MultiByteToWideChar(CP_ACP, 0, address, -1, wide, 2059))
+    WCHAR wide[kBrowserTextSize];
+    if (!MultiByteToWideChar(CP_ACP, 0, address, -1, wide, kBrowserTextSize))
         return E_FAIL;
     VARIANT args[5];
     for (int i = 0; i < 4; ++i) {  // flags, target frame, post data, headers: not given
@@ -235,7 +232,7 @@ HRESULT BrowserHost::Navigate(const char* address)
 
 bool BrowserHost::Busy()
 {
-    if (browser_ == nullptr)
+    if (!browser_)
         return false;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     VARIANT result;
@@ -249,7 +246,7 @@ bool BrowserHost::Busy()
 
 IDispatch* BrowserHost::Document()
 {
-    if (browser_ == nullptr)
+    if (!browser_)
         return nullptr;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     VARIANT result;
@@ -268,25 +265,15 @@ IDispatch* BrowserHost::Document()
 
 void BrowserHost::Resize(const RECT& rect)
 {
-    if (object_ == nullptr)
-        return;
-    IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    if (auto inPlace = InPlace())
         inPlace->SetObjectRects(&rect, &rect);
-        inPlace->Release();
-    }
 }
 
 HWND BrowserHost::ControlWindow()
 {
     HWND hwnd = nullptr;
-    if (object_ == nullptr)
-        return nullptr;
-    IOleInPlaceObject* inPlace = nullptr;
-    if (SUCCEEDED(object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&inPlace)))) {
+    if (auto inPlace = InPlace())
         inPlace->GetWindow(&hwnd);
-        inPlace->Release();
-    }
     return hwnd;
 }
 
@@ -359,10 +346,7 @@ STDMETHODIMP BrowserHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlace
 
 STDMETHODIMP BrowserHost::OnInPlaceDeactivate()
 {
-    if (activeObject_) {
-        activeObject_->Release();
-        activeObject_ = nullptr;
-    }
+    activeObject_.reset();
     return S_OK;
 }
 
@@ -375,11 +359,7 @@ STDMETHODIMP BrowserHost::OnPosRectChange(LPCRECT rect)
 
 STDMETHODIMP BrowserHost::SetActiveObject(IOleInPlaceActiveObject* object, LPCOLESTR)
 {
-    if (object)
-        object->AddRef();
-    if (activeObject_)
-        activeObject_->Release();
-    activeObject_ = object;
+    activeObject_ = fw::ComPtr<IOleInPlaceActiveObject>(object);
     return S_OK;
 }
 

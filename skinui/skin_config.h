@@ -1,12 +1,14 @@
-// The skin record: what a skin configuration file (.tvc) says, read through
-// the Windows profile API, and the handling of its data package (.tvd).
+// The skin record: what a skin configuration file (.tvc) says. The profile
+// loader (skin_profile.h) fills it; SkinPackage (skin_package.h) unpacks the
+// files it names.
 #pragma once
 #include <windows.h>
 
 #include "basekit.h"
+#include "core/text_limits.h"
 
 enum {
-    kSkinTextSize = 2058,  // addresses, names, command texts
+    kSkinTextSize = kLongText,  // addresses, names, command texts
     kSkinPathSize = 260,
     kSkinKeySize = 255,
     kSkinHotkeySize = 64,
@@ -36,11 +38,6 @@ public:
     SkinConfig(const SkinConfig&) = delete;
     SkinConfig& operator=(const SkinConfig&) = delete;
 
-    // Reads the file at `path` into a new or cleared record. Always succeeds:
-    // a missing file or key gives the defaults. A rectangle, pair or colour
-    // with fewer numbers than its form keeps the numbers read and the
-    // defaults for the rest.
-    BOOL Load(const char* path);
     // Defaults: texts empty, numbers 0 but launchOption 1, no main animation.
     void Reset();
     // Frees every entry and the main animation, empties the lists, Reset().
@@ -49,14 +46,6 @@ public:
     void Assign(const SkinConfig& other);
     // Puts `directory` in front of every file name (Load's last step).
     void ResolvePaths();
-    // Extracts the package into `directory`, deciphering it first into
-    // "tvd00001.tmp" when `encrypt` is set. An enciphered package needs a
-    // key; a missing package, an empty key or a read error fails, and the
-    // temporary file never stays behind.
-    BOOL ExtractPackage(const char* packagePath);
-    // Deletes the files the package put into the skin folder (read-only ones
-    // too); always succeeds.
-    BOOL DeleteExtractedFiles();
 
     const char* directory() const { return directory_; }
     const char* name() const { return name_; }
@@ -96,6 +85,8 @@ public:
     bool copyAnimation(int index, AnimationSpec* out) const;
 
 private:
+    friend bool LoadSkinProfile(SkinConfig* skin, const char* path);
+
     char directory_[kSkinPathSize];
     char name_[kSkinTextSize];
     char dir_[kSkinTextSize];

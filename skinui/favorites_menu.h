@@ -9,6 +9,9 @@
 #include <map>
 #include <string>
 
+// Menu ids of the favorites (the folder's entries, from the first on).
+enum { kFavoritesFirstId = 50000, kFavoritesLastId = 54999 };
+
 struct FavoritesItem {
     std::string path;    // full file-system path
     std::wstring text;   // shown text

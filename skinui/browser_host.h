@@ -1,13 +1,37 @@
 // A small OLE control container that hosts the first-generation WebBrowser
 // control in a skin window's web area, drives it through its dispatch
-// interface, and delivers its DWebBrowserEvents to the window by dispatch id.
+// interface, and delivers its DWebBrowserEvents, decoded, to the program's
+// BrowserEventSink.
 #pragma once
 #include <windows.h>
 
 #include <ole2.h>
 #include <olectl.h>
 
-class ClientApp;
+#include "framework/handles.h"
+#include "core/text_limits.h"
+
+// What a program does with the browser's events; each program that hosts
+// the control implements it. Texts arrive in the system code page, cut to
+// kBrowserTextSize - 1 characters.
+class BrowserEventSink {
+public:
+    virtual void OnBeforeNavigate(const char* address) = 0;
+    virtual void OnNavigateComplete(const char* address) = 0;
+    virtual void OnStatusTextChange(const char* text) = 0;
+    // `command` 1 is Forward, 2 is Back.
+    virtual void OnCommandStateChange(long command, bool enable) = 0;
+    virtual void OnDownloadBegin() = 0;
+    // A new window is asked for `url`; true when the program opened it
+    // itself (the browser then opens nothing).
+    virtual bool OnNewWindow(const char* url) = 0;
+    virtual void OnTitleChange(const char* title) = 0;
+
+protected:
+    ~BrowserEventSink() = default;
+};
+
+enum { kBrowserTextSize = kLongTextBuffer };
 
 // Dispatch ids of the browser's automation interface.
 enum BrowserDispId {
@@ -39,11 +63,11 @@ extern const CLSID kClsidWebBrowserV1;      // {EAB22AC3-30C1-11CF-A7EB-0000C05B
 extern const IID kDiidDWebBrowserEvents;    // {EAB22AC2-30C1-11CF-A7EB-0000C05BAE0B}
 
 // The sink of DWebBrowserEvents: Invoke hands each handled event, decoded
-// from its arguments, to the window's ClientApp.
+// from its arguments, to the program's BrowserEventSink.
 class BrowserEvents final : public IDispatch {
 public:
-    explicit BrowserEvents(ClientApp* app) : app_(app) {}
-    void Detach() { app_ = nullptr; }
+    explicit BrowserEvents(BrowserEventSink* sink) : sink_(sink) {}
+    void Detach() { sink_ = nullptr; }
 
     STDMETHODIMP QueryInterface(REFIID riid, void** out) override;
     STDMETHODIMP_(ULONG) AddRef() override { return InterlockedIncrement(&refs_); }
@@ -56,7 +80,7 @@ public:
 
 private:
     LONG refs_ = 1;
-    ClientApp* app_;
+    BrowserEventSink* sink_;
 };
 
 class BrowserHost final : public IOleClientSite,
@@ -67,9 +91,9 @@ class BrowserHost final : public IOleClientSite,
                     public IDispatch,
                     public IPropertyNotifySink {
 public:
-    // Creates the control in `window` (the web area) for `app`; null when
-    // the control cannot be created or activated.
-    static BrowserHost* Create(HWND window, ClientApp* app);
+    // Creates the control in `window` (the web area), reporting to `sink`;
+    // null when the control cannot be created or activated.
+    static BrowserHost* Create(HWND window, BrowserEventSink* sink);
 
     // Releases the control and the sink; the object goes with its last
     // reference.
@@ -85,7 +109,7 @@ public:
     HWND ControlWindow();
     // Offers a keyboard message to the control; true when it took it.
     bool OfferKey(MSG* msg);
-    bool Active() const { return activeObject_ != nullptr; }
+    bool Active() const { return static_cast<bool>(activeObject_); }
     BrowserEvents* Events() const { return events_; }
 
     // IUnknown
@@ -148,17 +172,18 @@ public:
     STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
 
 private:
-    BrowserHost(HWND window, ClientApp* app) : window_(window), app_(app) {}
+    BrowserHost(HWND window, BrowserEventSink* sink) : window_(window), sink_(sink) {}
     ~BrowserHost() = default;
     bool Start();
+    fw::ComPtr<IOleInPlaceObject> InPlace() const;
 
     LONG refs_ = 1;
     HWND window_;
-    ClientApp* app_;
-    IOleObject* object_ = nullptr;
-    IDispatch* browser_ = nullptr;
-    IOleInPlaceActiveObject* activeObject_ = nullptr;
+    BrowserEventSink* sink_;
+    fw::ComPtr<IOleObject> object_;
+    fw::ComPtr<IDispatch> browser_;
+    fw::ComPtr<IOleInPlaceActiveObject> activeObject_;
     BrowserEvents* events_ = nullptr;
-    IConnectionPoint* connection_ = nullptr;
+    fw::ComPtr<IConnectionPoint> connection_;
     DWORD cookie_ = 0;
 };

@@ -1,4 +1,4 @@
-#include "favorites_menu.h"
+#include "skinui/favorites_menu.h"
 
 #include <shellapi.h>
 #include <shlwapi.h>
@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "framework/handles.h"
+
 const wchar_t kFavoritesRootName[] = L"즐겨찾기";
 const wchar_t kFavoritesEmptyText[] = L"(비어 있음)";
 const wchar_t kFavoritesOverflow[] = L"기타 %s(&M)...";
 
 namespace {
 
-enum { kPlaceholderId = 1, kItemHeight = 18, kMaxItemWidth = 230, kLastId = 54999 };
+enum { kPlaceholderId = 1, kItemHeight = 18, kMaxItemWidth = 230, kLastId = kFavoritesLastId };
 
 struct Entry {
     std::wstring text;
@@ -21,8 +23,8 @@ struct Entry {
 
 IShellFolder* BindFolder(const std::string& path)
 {
-    IShellFolder* desktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&desktop)))
+    fw::ComPtr<IShellFolder> desktop;
+    if (FAILED(SHGetDesktopFolder(desktop.put())))
         return nullptr;
     WCHAR wide[MAX_PATH];
     MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
@@ -32,7 +34,6 @@ IShellFolder* BindFolder(const std::string& path)
         desktop->BindToObject(pidl, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder));
         CoTaskMemFree(pidl);
     }
-    desktop->Release();
     return folder;
 }
 
@@ -55,8 +56,8 @@ std::string Narrow(const std::wstring& text)
 std::vector<Entry> Enumerate(IShellFolder* folder, SHCONTF kind)
 {
     std::vector<Entry> entries;
-    IEnumIDList* list = nullptr;
-    if (folder->EnumObjects(nullptr, kind, &list) != S_OK || list == nullptr)
+    fw::ComPtr<IEnumIDList> list;
+    if (folder->EnumObjects(nullptr, kind, list.put()) != S_OK || !list)
         return entries;
     LPITEMIDLIST pidl = nullptr;
     ULONG got = 0;
@@ -72,7 +73,6 @@ std::vector<Entry> Enumerate(IShellFolder* folder, SHCONTF kind)
         }
         entries.push_back(e);
     }
-    list->Release();
     std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return lstrcmpiW(a.text.c_str(), b.text.c_str()) < 0;
     });
@@ -105,15 +105,15 @@ FavoritesMenu::~FavoritesMenu()
 
 FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath)
 {
-    char path[261] = "";
-    HKEY key;
+    char path[MAX_PATH + 1] = "";
+    fw::UniqueKey key;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders",
-                      0, KEY_READ, &key) == ERROR_SUCCESS) {
+                      0, KEY_READ, key.put()) == ERROR_SUCCESS) {
         DWORD size = sizeof path - 1, type = 0;
-        if (RegQueryValueExA(key, "Favorites", nullptr, &type, reinterpret_cast<BYTE*>(path), &size) != ERROR_SUCCESS)
+        if (RegQueryValueExA(key.get(), "Favorites", nullptr, &type, reinterpret_cast<BYTE*>(path), &size) !=
+            ERROR_SUCCESS)
             path[0] = '\0';
         path[size < sizeof path ? size : sizeof path - 1] = '\0';
-        RegCloseKey(key);
     }
     if (folderPath)
         *folderPath = path;
@@ -121,7 +121,7 @@ FavoritesMenu* FavoritesMenu::ForCurrentUser(std::string* folderPath)
         return nullptr;
     // The folder is bound when the popup first opens: the shell is slow to
     // start, and a window that never shows its favorites need not wait for it.
-    return new FavoritesMenu(kFavoritesRootName, nullptr, path, 50000, 32, true);
+    return new FavoritesMenu(kFavoritesRootName, nullptr, path, kFavoritesFirstId, 32, true);
 }
 
 void FavoritesMenu::Clear()

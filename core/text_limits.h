@@ -1,0 +1,5 @@
+// The longest text the programs keep (an address, a name, a command): 2058
+// characters, in a buffer of 2059 with its terminating zero.
+#pragma once
+
+enum TextLimit { kLongText = 2058, kLongTextBuffer = kLongText + 1 };

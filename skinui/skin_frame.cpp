@@ -1,0 +1,603 @@
+#include "skinui/skin_frame.h"
+
+#include <string.h>
+
+#include <algorithm>
+
+#include "framework/dib32.h"
+
+namespace {
+
+Box ToBox(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const Box& b) { return {b.left, b.top, b.right, b.bottom}; }
+
+RECT WorkArea()
+{
+    RECT work;
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
+}
+
+POINT ClientPoint(LPARAM lParam)
+{
+    return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+}
+
+bool SelectRealize(HWND hwnd, HPALETTE palette)
+{
+    fw::WindowDc dc(hwnd);
+    HPALETTE old = SelectPalette(dc, palette, FALSE);
+    const UINT mapped = RealizePalette(dc);
+    SelectPalette(dc, old, FALSE);
+    return mapped != 0 && mapped != GDI_ERROR;
+}
+
+BOOL CALLBACK SendToDescendant(HWND child, LPARAM message)
+{
+    const MSG* m = reinterpret_cast<const MSG*>(message);
+    SendMessageA(child, m->message, m->wParam, m->lParam);
+    return TRUE;
+}
+
+HDC DesktopDC()
+{
+    return GetDCEx(GetDesktopWindow(), nullptr, DCX_WINDOW | DCX_CACHE | DCX_LOCKWINDOWUPDATE);
+}
+
+LPCSTR CursorFor(int hit)
+{
+    switch (hit) {
+    case kHitClient: return IDC_ARROW;
+    case kHitLeft: case kHitRight: return IDC_SIZEWE;
+    case kHitTop: case kHitBottom: return IDC_SIZENS;
+    case kHitTopLeft: case kHitBottomRight: return IDC_SIZENWSE;
+    case kHitTopRight: case kHitBottomLeft: return IDC_SIZENESW;
+    case kHitBorder: return IDC_SIZEALL;
+    }
+    return nullptr;
+}
+
+bool IsSizingEdge(WPARAM hit) { return hit >= kHitLeft && hit <= kHitBottomRight; }
+
+}  // namespace
+
+bool SkinFrame::Register(HINSTANCE instance, const char* className, int iconId)
+{
+    return RegisterClass(instance, className, kClassStyle, LoadCursorA(nullptr, IDC_ARROW),
+                         iconId ? LoadIconA(instance, MAKEINTRESOURCEA(iconId)) : nullptr);
+}
+
+HWND SkinFrame::CreateFrame(HINSTANCE instance, const char* className, const char* title)
+{
+    instance_ = instance;
+    const RECT& r = skin_.windowRect();
+    const int width = options_.width > 0 ? options_.width : r.right - r.left;
+    const int height = options_.height > 0 ? options_.height : r.bottom - r.top;
+    return Create(instance, className, title,
+                  WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_SYSMENU | WS_MINIMIZEBOX, 0,
+                  r.left, r.top, width, height, nullptr);
+}
+
+LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    const HWND hwnd = hwnd_;
+    LRESULT result = 0;
+    switch (message) {
+    case WM_CREATE:
+        GetWindowRect(hwnd, &frameRect_);
+        LoadBackground();
+        if (BuildBackgroundPicture())
+            TraceOutlineFromPicture();
+        else
+            ReadOutlineFile();
+        return 0;
+    case WM_DESTROY: {
+        // The delegate may free this object: nothing of it is used after.
+        KillTimer(hwnd, kTimerDock);
+        ForgetWindow();
+        delegate_->OnFrameDestroyed(hwnd);
+        return 0;
+    }
+    case WM_KILLFOCUS:
+        if (tracking_ && sizingEdge_ == 0)
+            FinishTracking(dragPoint_, true, reinterpret_cast<HWND>(wParam));
+        break;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        if (IsIconic(hwnd)) {
+            SendMessageA(hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+            RECT client;
+            GetClientRect(hwnd, &client);
+            HICON icon = LoadIconA(instance_, MAKEINTRESOURCEA(options_.iconId));
+            DrawIcon(dc, (client.right - 32) / 2, (client.bottom - 32) / 2, icon);
+        } else {
+            Paint(dc);
+        }
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_CLOSE:
+        delegate_->OnFrameMessage(message, wParam, lParam, &result);
+        if (palette_) {
+            fw::WindowDc dc(hwnd);
+            SelectPalette(dc, palette_.get(), FALSE);
+        }
+        SetWindowRgn(hwnd, nullptr, FALSE);
+        break;
+    case WM_SETCURSOR: {
+        if (reinterpret_cast<HWND>(wParam) != hwnd)
+            return 1;
+        LPCSTR cursor = CursorFor(LOWORD(lParam));
+        if (cursor == nullptr)
+            break;
+        SetCursor(LoadCursorA(nullptr, cursor));
+        return 1;
+    }
+    case WM_INITMENU:
+    case WM_MENUSELECT:
+        return 0;
+    case WM_NCHITTEST:
+        return HitTest(ClientPoint(lParam));
+    case WM_NCLBUTTONDOWN:
+        if (IsSizingEdge(wParam)) {
+            POINT p = ClientPoint(lParam);
+            ScreenToClient(hwnd, &p);
+            StartSizing(static_cast<int>(wParam), p);
+            return 0;
+        }
+        break;
+    case WM_TIMER:
+        if (wParam == kTimerDock) {
+            if (!IsWindow(dockTarget_))
+                KillTimer(hwnd, kTimerDock);
+            else
+                Dock();
+            return 0;
+        }
+        delegate_->OnFrameMessage(message, wParam, lParam, &result);
+        return 0;
+    case WM_LBUTTONDOWN:
+        StartMove(ClientPoint(lParam));
+        break;
+    case WM_MOUSEMOVE:
+        if (tracking_)
+            TrackTo(ClientPoint(lParam));
+        break;
+    case WM_LBUTTONUP:
+        if (tracking_)
+            FinishTracking(ClientPoint(lParam), false);
+        break;
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED:
+        RealizePalette(message, wParam);
+        break;
+    default:
+        if (delegate_->OnFrameMessage(message, wParam, lParam, &result))
+            return result;
+        break;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void SkinFrame::RealizePalette(UINT message, WPARAM wParam)
+{
+    if (!palette_)
+        return;
+    if (message == WM_QUERYNEWPALETTE) {
+        if (SelectRealize(hwnd_, palette_.get())) {
+            InvalidateRect(hwnd_, nullptr, TRUE);
+        } else {
+            MSG m = {hwnd_, WM_QUERYNEWPALETTE, 0, 0, 0, {0, 0}};
+            EnumChildWindows(hwnd_, SendToDescendant, reinterpret_cast<LPARAM>(&m));
+        }
+        return;
+    }
+    if (reinterpret_cast<HWND>(wParam) == hwnd_)
+        return;
+    if (SelectRealize(hwnd_, palette_.get())) {
+        fw::WindowDc dc(hwnd_);
+        UpdateColors(dc);
+    }
+    MSG m = {hwnd_, WM_PALETTECHANGED, wParam, 0, 0, {0, 0}};
+    EnumChildWindows(hwnd_, SendToDescendant, reinterpret_cast<LPARAM>(&m));
+}
+
+// --- Background picture and outline ---------------------------------------------------
+
+void SkinFrame::Reload()
+{
+    LoadBackground();
+    if (BuildBackgroundPicture())
+        TraceOutlineFromPicture();
+    else
+        ReadOutlineFile();
+}
+
+void SkinFrame::LoadBackground()
+{
+    background_.reset();
+    palette_.reset();
+    sourcePixels_.clear();
+    SetRectEmpty(&backgroundRect_);
+    HBITMAP bitmap = nullptr;
+    HPALETTE palette = nullptr;
+    const bool loaded = LoadDIBitmapFile(skin_.backgroundFile(), &bitmap, &palette) != FALSE;
+    background_.reset(bitmap);
+    palette_.reset(palette);
+    if (!loaded)
+        return;
+    BITMAP info;
+    GetObjectA(background_.get(), sizeof info, &info);
+    SetRect(&backgroundRect_, 0, 0, info.bmWidth, info.bmHeight);
+    // The pixels once, as 32-bit top-down rows, for composing and tracing.
+    BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
+    sourcePixels_.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
+    fw::WindowDc screen(nullptr);
+    GetDIBits(screen, background_.get(), 0, info.bmHeight, sourcePixels_.data(), &bi,
+              DIB_RGB_COLORS);
+}
+
+int SkinFrame::GrowthX() const
+{
+    const int d = FrameWidth() - backgroundRect_.right;
+    return d > 0 ? d : 0;
+}
+
+int SkinFrame::GrowthY() const
+{
+    const int d = FrameHeight() - backgroundRect_.bottom;
+    return d > 0 ? d : 0;
+}
+
+Band SkinFrame::HorizontalBand() const
+{
+    RECT strip;
+    if (!skin_.hResizeArea(&strip))
+        return Band{};
+    return Band{strip.left, strip.right};
+}
+
+Band SkinFrame::VerticalBand() const
+{
+    RECT strip;
+    if (!skin_.vResizeArea(&strip))
+        return Band{};
+    return Band{strip.top, strip.bottom};
+}
+
+RECT SkinFrame::LayoutControlRect(const RECT& base) const
+{
+    return ToRect(LayoutControl(ToBox(base), GrowthX(), GrowthY(), HorizontalBand(), VerticalBand()));
+}
+
+RECT SkinFrame::LayoutAddressRect(const RECT& base) const
+{
+    return ToRect(LayoutAddressBox(ToBox(base), GrowthX(), GrowthY(), HorizontalBand(), VerticalBand()));
+}
+
+RECT SkinFrame::LayoutWebRect(const RECT& base) const
+{
+    return ToRect(LayoutWebArea(ToBox(base), GrowthX(), GrowthY(), HorizontalBand(), VerticalBand()));
+}
+
+void SkinFrame::ReleasePicture()
+{
+    if (pictureDc_ && pictureDcOld_)
+        SelectObject(pictureDc_.get(), pictureDcOld_);
+    pictureDcOld_ = nullptr;
+    pictureDc_.reset();
+    picture_.reset();
+    pictureBits_ = nullptr;
+}
+
+bool SkinFrame::BuildBackgroundPicture()
+{
+    ReleasePicture();
+    const int w = FrameWidth() > 0 ? FrameWidth() : 1;
+    const int h = FrameHeight() > 0 ? FrameHeight() : 1;
+    const int w0 = backgroundRect_.right, h0 = backgroundRect_.bottom;
+    BITMAPINFO bi = TopDownDib32(w, h);
+    void* bits = nullptr;
+    {
+        fw::WindowDc screen(nullptr);
+        picture_.reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+        pictureDc_.reset(CreateCompatibleDC(screen));
+    }
+    pictureBits_ = static_cast<uint32_t*>(bits);
+    pictureDcOld_ = SelectObject(pictureDc_.get(), picture_.get());
+    if (pictureBits_ == nullptr)
+        return false;
+    const uint32_t face = 0xC0C0C0;
+    std::fill(pictureBits_, pictureBits_ + static_cast<size_t>(w) * h, face);
+    if (sourcePixels_.empty())
+        return false;
+    const Band hb = HorizontalBand(), vb = VerticalBand();
+    const bool stretched = IsStretched(w0, h0, w, h, hb, vb);
+    if (stretched) {
+        ComposeStretched(sourcePixels_.data(), w0, h0, w0, pictureBits_, w, h, w, hb, vb);
+    } else {
+        for (int y = 0; y < h && y < h0; ++y)
+            memcpy(pictureBits_ + static_cast<size_t>(y) * w,
+                   sourcePixels_.data() + static_cast<size_t>(y) * w0,
+                   sizeof(uint32_t) * (w < w0 ? w : w0));
+    }
+    return stretched;
+}
+
+void SkinFrame::MakeOutlineRegion()
+{
+    outlineRegion_.reset();
+    if (outline_.size() >= 3)
+        outlineRegion_.reset(CreatePolygonRgn(reinterpret_cast<const POINT*>(outline_.data()),
+                                              static_cast<int>(outline_.size()), ALTERNATE));
+}
+
+void SkinFrame::TraceOutlineFromPicture()
+{
+    outline_ = pictureBits_ ? TraceOutline(pictureBits_, FrameWidth(), FrameHeight(), FrameWidth(),
+                                           options_.outlineShift)
+                            : std::vector<Point>();
+    if (skin_.antialias() && pictureBits_)
+        SmoothOutline(pictureBits_, FrameWidth(), FrameHeight(), FrameWidth(), outline_);
+    MakeOutlineRegion();
+}
+
+void SkinFrame::ReadOutlineFile()
+{
+    outline_.clear();
+    outlineRegion_.reset();
+    std::vector<uint8_t> data;
+    {
+        fw::UniqueFile file(CreateFileA(skin_.edgeFile(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return;  // no outline file: the window keeps its rectangle
+        const DWORD size = GetFileSize(file.get(), nullptr);
+        if (size != INVALID_FILE_SIZE && size <= 64u * 1024 * 1024) {
+            data.resize(size);
+            DWORD got = 0;
+            if (!ReadFile(file.get(), data.data(), size, &got, nullptr) || got != size)
+                data.clear();
+        }
+    }
+    std::vector<Point> points;
+    if (!ParseEdgePol(data.data(), data.size(), &points, options_.outlineShift))
+        return;
+    outline_.swap(points);
+    if (skin_.antialias() && pictureBits_)
+        SmoothOutline(pictureBits_, FrameWidth(), FrameHeight(), FrameWidth(), outline_);
+    MakeOutlineRegion();
+}
+
+void SkinFrame::ApplyOutlineRegion(bool redraw)
+{
+    if (!hwnd_)
+        return;
+    HRGN copy = nullptr;
+    if (outlineRegion_) {
+        copy = CreateRectRgn(0, 0, 0, 0);
+        CombineRgn(copy, outlineRegion_.get(), nullptr, RGN_COPY);
+    }
+    SetWindowRgn(hwnd_, copy, redraw ? TRUE : FALSE);  // the window owns the copy
+}
+
+// --- Painting ----------------------------------------------------------------------------
+
+void SkinFrame::Paint(HDC dc)
+{
+    HPALETTE old = nullptr;
+    if (palette_) {
+        old = SelectPalette(dc, palette_.get(), FALSE);
+        ::RealizePalette(dc);
+    }
+    BitBlt(dc, 0, 0, FrameWidth(), FrameHeight(), pictureDc_.get(), 0, 0, SRCCOPY);
+    PaintStatusLine(dc);
+    if (old)
+        SelectPalette(dc, old, FALSE);
+}
+
+void SkinFrame::PaintStatusLine(HDC dc)
+{
+    const RECT r = LayoutAddressRect(skin_.statusRect());
+    if (r.right == 0 || r.bottom == 0)
+        return;
+    BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, pictureDc_.get(), r.left, r.top,
+           SRCCOPY);
+    if (secure_ && options_.secureIconId) {
+        fw::UniqueIcon icon(static_cast<HICON>(LoadImageA(
+            instance_, MAKEINTRESOURCEA(options_.secureIconId), IMAGE_ICON, 32, 32, 0)));
+        if (icon)
+            DrawIconEx(dc, r.left, r.top, icon.get(), 32, 32, 0, nullptr, DI_NORMAL);
+    }
+    if (!statusText_.empty()) {
+        fw::Selection font(dc, GetStockObject(DEFAULT_GUI_FONT));
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, skin_.statusColor());
+        RECT text = {r.left + 17, r.top, r.right, r.bottom};
+        DrawTextA(dc, statusText_.c_str(), -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    }
+}
+
+void SkinFrame::SetStatusText(const char* text)
+{
+    statusText_.assign(text ? text : "");
+    if (statusText_.size() > kSkinTextSize - 1)
+        statusText_.resize(kSkinTextSize - 1);
+    if (!hwnd_)
+        return;
+    RECT area = LayoutAddressRect(skin_.statusRect());
+    InvalidateRect(hwnd_, &area, FALSE);
+}
+
+void SkinFrame::SetSecure(bool secure)
+{
+    const bool changed = secure != secure_;
+    secure_ = secure;
+    if (changed || secure) {
+        const std::string text = statusText_;
+        SetStatusText(text.c_str());  // repaints the status line
+    }
+}
+
+// --- Hit testing, moving and sizing ------------------------------------------------------
+
+int SkinFrame::HitTest(POINT screen) const
+{
+    const RECT& area = skin_.cursorArea();
+    if ((area.left == 0 && area.top == 0 && area.right == 0 && area.bottom == 0) ||
+        !UsableBand(HorizontalBand(), backgroundRect_.right) ||
+        !UsableBand(VerticalBand(), backgroundRect_.bottom))
+        return kHitClient;
+    POINT p = screen;
+    ScreenToClient(hwnd_, &p);
+    if (outlineRegion_) {
+        bool inside = true;
+        for (int dy = -3; dy <= 3 && inside; ++dy)
+            for (int dx = -3; dx <= 3 && inside; ++dx)
+                inside = PtInRegion(outlineRegion_.get(), p.x + dx, p.y + dy) != 0;
+        if (inside)
+            return kHitClient;
+    }
+    return ClassifyEdge(p.x, p.y, SizingFrame(ToBox(area), GrowthX(), GrowthY()));
+}
+
+RECT SkinFrame::Proposal(POINT point) const
+{
+    const RECT work = WorkArea();
+    const Box b = ProposeFrame(ToBox(frameRect_), sizingEdge_, point.x - dragOrigin_.x,
+                               point.y - dragOrigin_.y, backgroundRect_.right,
+                               backgroundRect_.bottom, work.right - work.left,
+                               work.bottom - work.top);
+    return ToRect(b);
+}
+
+void SkinFrame::DrawTracking(POINT point) const
+{
+    if (sizingEdge_) {
+        RECT r = Proposal(point);
+        HDC dc = DesktopDC();
+        DrawFocusRect(dc, &r);
+        ReleaseDC(GetDesktopWindow(), dc);
+        return;
+    }
+    if (outline_.size() < 2)
+        return;
+    const POINT offset = {point.x - dragOrigin_.x, point.y - dragOrigin_.y};
+    std::vector<POINT> points(outline_.size());
+    for (size_t i = 0; i < points.size(); ++i) {
+        points[i].x = frameRect_.left + outline_[i].x + offset.x;
+        points[i].y = frameRect_.top + outline_[i].y + offset.y;
+    }
+    HDC dc = DesktopDC();
+    SetROP2(dc, R2_NOT);
+    Polyline(dc, points.data(), static_cast<int>(points.size()));
+    ReleaseDC(GetDesktopWindow(), dc);
+}
+
+void SkinFrame::StartMove(POINT client)
+{
+    StartSizing(0, client);
+}
+
+void SkinFrame::StartSizing(int hit, POINT client)
+{
+    SetCapture(hwnd_);
+    tracking_ = true;
+    sizingEdge_ = hit;
+    GetWindowRect(hwnd_, &frameRect_);
+    UpdateWindow(hwnd_);
+    LockWindowUpdate(GetDesktopWindow());
+    dragOrigin_ = dragPoint_ = client;
+    DrawTracking(dragPoint_);
+}
+
+void SkinFrame::TrackTo(POINT client)
+{
+    DrawTracking(dragPoint_);
+    dragPoint_ = client;
+    DrawTracking(dragPoint_);
+}
+
+void SkinFrame::EndTracking()
+{
+    if (tracking_)
+        FinishTracking(dragPoint_, false);
+}
+
+void SkinFrame::FinishTracking(POINT client, bool aborted, HWND focusTaker)
+{
+    DrawTracking(dragPoint_);
+    LockWindowUpdate(nullptr);
+    const bool moved = client.x != dragOrigin_.x || client.y != dragOrigin_.y;
+    tracking_ = false;
+    if (moved && sizingEdge_ == 0) {
+        const int dx = client.x - dragOrigin_.x, dy = client.y - dragOrigin_.y;
+        OffsetRect(&frameRect_, dx, dy);
+        const bool behind = aborted && focusTaker != nullptr;
+        SetWindowPos(hwnd_, behind ? focusTaker : nullptr, frameRect_.left, frameRect_.top, 0, 0,
+                     SWP_NOSIZE | (behind ? 0 : SWP_NOZORDER) | SWP_NOACTIVATE);
+    } else if (moved) {
+        frameRect_ = Proposal(client);
+        if (BuildBackgroundPicture()) {
+            TraceOutlineFromPicture();
+            ApplyOutlineRegion(true);
+            delegate_->OnFrameResized();
+        }
+        SetWindowPos(hwnd_, nullptr, frameRect_.left, frameRect_.top, FrameWidth(), FrameHeight(),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        InvalidateRect(hwnd_, nullptr, FALSE);
+    }
+    sizingEdge_ = 0;
+    if (GetCapture() == hwnd_)
+        ReleaseCapture();
+}
+
+// --- Placement ------------------------------------------------------------------------------
+
+void SkinFrame::PlaceAtStart()
+{
+    const RECT workRect = WorkArea();
+    const Box work = ToBox(workRect);
+    GetWindowRect(hwnd_, &frameRect_);
+    const int w = FrameWidth(), h = FrameHeight();
+    Box placed;
+    const int align = skin_.align();
+    if (skin_.launchOption()) {
+        HWND owner = GetWindow(hwnd_, GW_OWNER);
+        RECT center = workRect;
+        if (owner && IsWindowVisible(owner) && !IsIconic(owner))
+            GetWindowRect(owner, &center);
+        placed = CenterPlacement(w, h, ToBox(center), work);
+    } else if (align >= 8 && align <= 11) {
+        SetRect(&dockTargetRect_, 0, 0, 0, 0);
+        Dock();
+        SetTimer(hwnd_, kTimerDock, 500, nullptr);
+        return;
+    } else {
+        placed = AlignPlacement(ToBox(frameRect_), align, work);
+    }
+    SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(hwnd_, &frameRect_);
+}
+
+bool SkinFrame::Dock()
+{
+    if (!IsWindow(dockTarget_))
+        return false;
+    RECT target;
+    GetWindowRect(dockTarget_, &target);
+    Box placed;
+    const RECT& skinRect = skin_.windowRect();
+    if (!DockPlacement(skin_.align(), ToBox(target), ToBox(dockTargetRect_), skinRect.left,
+                       skinRect.top, FrameWidth(), FrameHeight(), ToBox(WorkArea()), &placed))
+        return false;
+    dockTargetRect_ = target;
+    SetWindowPos(hwnd_, nullptr, placed.left, placed.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetWindowRect(hwnd_, &frameRect_);
+    return true;
+}

@@ -1,0 +1,153 @@
+// The skinned frame: a popup window shaped by the skin's outline and painted
+// with its background (stretched by the skin's bands when the frame grows),
+// with the status line, palette handling, moving and sizing by dragging, the
+// hit test of its sizing edges, start-up placement and docking beside another
+// window. What a program adds (commands, menus, its own messages) reaches it
+// through SkinFrameDelegate.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/frame_geometry.h"
+#include "framework/handles.h"
+#include "framework/window.h"
+#include "skinui/skin_config.h"
+
+// Where the programs differ.
+struct SkinFrameOptions {
+    int outlineShift = kOutlineShiftClient;
+    int iconId = 0;        // drawn while the frame is minimised
+    int secureIconId = 0;  // at the status line's start on secure pages
+    // The frame's size at creation; 0 takes the skin's CX (CY).
+    int width = 0;
+    int height = 0;
+};
+
+class SkinFrameDelegate {
+public:
+    // Any message the frame itself does not end (commands, menus, the
+    // program's own messages); true when taken, with the answer in *result.
+    virtual bool OnFrameMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) = 0;
+    // The frame took a new size from sizing: lay out the controls.
+    virtual void OnFrameResized() = 0;
+    // The window `frame` is gone (the frame no longer knows it); the
+    // delegate may free the frame's owner here.
+    virtual void OnFrameDestroyed(HWND frame) = 0;
+
+protected:
+    ~SkinFrameDelegate() = default;
+};
+
+enum { kTimerDock = 101 };
+
+class SkinFrame : public fw::Window<SkinFrame> {
+public:
+    static constexpr UINT kClassStyle = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_CLASSDC;
+
+    SkinFrame(const SkinConfig& skin, SkinFrameDelegate* delegate, const SkinFrameOptions& options)
+        : skin_(skin), delegate_(delegate), options_(options)
+    {
+    }
+    ~SkinFrame() override { ReleasePicture(); }
+
+    // Registers the frame class once, with the icon of resource `iconId`.
+    static bool Register(HINSTANCE instance, const char* className, int iconId);
+    // Creates the frame at the skin's window rectangle (or the options'
+    // size); the background and outline are ready when it returns.
+    HWND CreateFrame(HINSTANCE instance, const char* className, const char* title);
+
+    // --- Skin picture and outline --------------------------------------------
+    // Reads the background again, composes it for the frame's size and
+    // traces (or reads) the outline: what a new skin needs.
+    void Reload();
+    void LoadBackground();
+    // Rebuilds the picture for the frame's current size; true when stretched.
+    bool BuildBackgroundPicture();
+    void TraceOutlineFromPicture();
+    void ReadOutlineFile();
+    void ApplyOutlineRegion(bool redraw);
+
+    // --- Placement --------------------------------------------------------------
+    void PlaceAtStart();
+    bool Dock();
+    void SetDockTarget(HWND target) { dockTarget_ = target; }
+    HWND DockTarget() const { return dockTarget_; }
+
+    // --- Status line ----------------------------------------------------------------
+    void SetStatusText(const char* text);
+    const char* StatusText() const { return statusText_.c_str(); }
+    // Shows or hides the secure-page icon; repaints the status line when it
+    // changes or is shown.
+    void SetSecure(bool secure);
+    bool Secure() const { return secure_; }
+
+    // --- Hit test, moving and sizing --------------------------------------------------
+    int HitTest(POINT screen) const;
+    void StartMove(POINT client);
+    void StartSizing(int hit, POINT client);
+    void TrackTo(POINT client);
+    // Ends a move or a resize at `client`. A move ended because the window
+    // lost the focus places the frame behind `focusTaker`.
+    void FinishTracking(POINT client, bool aborted, HWND focusTaker = nullptr);
+    // Ends a move or resize in progress where the mouse last was.
+    void EndTracking();
+    bool Tracking() const { return tracking_; }
+
+    // --- Geometry -----------------------------------------------------------------------
+    int FrameWidth() const { return frameRect_.right - frameRect_.left; }
+    int FrameHeight() const { return frameRect_.bottom - frameRect_.top; }
+    int GrowthX() const;
+    int GrowthY() const;
+    Band HorizontalBand() const;
+    Band VerticalBand() const;
+    // A skin rectangle moved and grown with the frame (see frame_geometry.h).
+    RECT LayoutControlRect(const RECT& base) const;
+    RECT LayoutAddressRect(const RECT& base) const;
+    RECT LayoutWebRect(const RECT& base) const;
+    const std::vector<Point>& Outline() const { return outline_; }
+    const uint32_t* PictureBits() const { return pictureBits_; }
+
+    void Paint(HDC dc);
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void PaintStatusLine(HDC dc);
+    void DrawTracking(POINT point) const;
+    RECT Proposal(POINT point) const;
+    void RealizePalette(UINT message, WPARAM wParam);
+    void MakeOutlineRegion();
+    void ReleasePicture();
+
+    const SkinConfig& skin_;
+    SkinFrameDelegate* delegate_;
+    SkinFrameOptions options_;
+    HINSTANCE instance_ = nullptr;
+
+    RECT frameRect_ = {0, 0, 0, 0};
+    RECT backgroundRect_ = {0, 0, 0, 0};
+    fw::UniqueBitmap background_;
+    fw::UniquePalette palette_;
+    std::vector<uint32_t> sourcePixels_;  // the background, 32-bit top-down
+    fw::UniqueMemoryDc pictureDc_;
+    HGDIOBJ pictureDcOld_ = nullptr;
+    fw::UniqueBitmap picture_;             // the composed W x H picture
+    uint32_t* pictureBits_ = nullptr;
+    std::vector<Point> outline_;
+    fw::UniqueRegion outlineRegion_;
+
+    std::string statusText_;
+    bool secure_ = false;
+
+    bool tracking_ = false;
+    int sizingEdge_ = 0;
+    POINT dragPoint_ = {0, 0};
+    POINT dragOrigin_ = {0, 0};
+
+    HWND dockTarget_ = nullptr;
+    RECT dockTargetRect_ = {0, 0, 0, 0};
+};
