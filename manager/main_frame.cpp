@@ -47,30 +47,43 @@ LRESULT CTavCacheView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- CInternetView ----
 
-struct CInternetView::Browser {};
+CInternetView::~CInternetView()
+{
+    CloseBrowser();
+}
 
-CInternetView::~CInternetView() = default;
+void CInternetView::CloseBrowser()
+{
+    if (browser_) {
+        browser_->Close();
+        browser_ = nullptr;
+    }
+}
 
-bool CInternetView::hasBrowser() const { return browser_ != nullptr; }
+void CInternetView::OnDestroy()
+{
+    CloseBrowser();
+}
 
 void CInternetView::OnInitialUpdate()
 {
     pagePath_ = ProgramDirectory() + "\\info\\under.htm";
-    InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-void CInternetView::OnPaint(HDC dc, const RECT&)
-{
-    RECT client;
-    GetClientRect(hwnd_, &client);
-    FillRect(dc, &client, GetSysColorBrush(COLOR_WINDOW));
-    SetBkMode(dc, TRANSPARENT);
-    InflateRect(&client, -12, -12);
-    DrawTextA(dc, pagePath_.c_str(), -1, &client, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+    if (!browser_)
+        browser_ = BrowserHost::Create(hwnd_, this);
+    if (browser_) {
+        RECT client;
+        GetClientRect(hwnd_, &client);
+        browser_->Resize(client);
+        browser_->Navigate(pagePath_.c_str());
+    }
 }
 
 LRESULT CInternetView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
+    if (message == WM_SIZE && browser_) {
+        RECT client = {0, 0, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        browser_->Resize(client);
+    }
     return View::HandleMessage(message, wParam, lParam);
 }
 

@@ -8,6 +8,7 @@
 
 #include "framework/docview.h"
 #include "manager/bars.h"
+#include "skinui/browser_host.h"
 
 class CTavPersonalView;
 class CSplashWindow;
@@ -22,22 +23,33 @@ protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
-// The product's local page, "info\under.htm" beside the program.
-class CInternetView : public fw::View {
+// The product's local page, "info\under.htm" beside the program, in the
+// WebBrowser control hosted by skinui's BrowserHost.
+class CInternetView : public fw::View, private BrowserEventSink {
 public:
     ~CInternetView() override;
     void OnInitialUpdate() override;
     std::string pagePath() const { return pagePath_; }
-    bool hasBrowser() const;
+    bool hasBrowser() const { return browser_ != nullptr; }
+    BrowserHost* browser() const { return browser_; }
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    void OnPaint(HDC dc, const RECT&) override;
+    void OnDestroy() override;
 
 private:
+    void CloseBrowser();
+    // The product page needs nothing of the browser's events.
+    void OnBeforeNavigate(const char*) override {}
+    void OnNavigateComplete(const char*) override {}
+    void OnStatusTextChange(const char*) override {}
+    void OnCommandStateChange(long, bool) override {}
+    void OnDownloadBegin() override {}
+    bool OnNewWindow(const char*) override { return false; }
+    void OnTitleChange(const char*) override {}
+
     std::string pagePath_;
-    struct Browser;
-    std::unique_ptr<Browser> browser_;
+    BrowserHost* browser_ = nullptr;
 };
 
 class CMainFrame : public fw::FrameWindow {

@@ -421,6 +421,9 @@ TEST_F(ManagerFrame, PageSwitch)
     EXPECT_EQ(ID_VIEW_CACHE, GetDlgCtrlID(frame->cacheView()->hwnd()));
     EXPECT_EQ(static_cast<int>(fw::kFirstPaneId), GetDlgCtrlID(frame->internetView()->hwnd()));
     EXPECT_EQ(ProgramFolder() + "info\\under.htm", frame->internetView()->pagePath());
+    // The WebBrowser control lives in the view.
+    EXPECT_TRUE(frame->internetView()->hasBrowser());
+    EXPECT_NE(nullptr, FindWindowExA(frame->internetView()->hwnd(), nullptr, "Shell Embedding", nullptr));
     const int builds = frame->pageBuilds;
     SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_INTERNET, 0);
     EXPECT_EQ(builds, frame->pageBuilds);
