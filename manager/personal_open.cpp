@@ -106,7 +106,7 @@ LaunchPlace LaunchPlace::OfThisProgram()
     return place;
 }
 
-OpenResult OpenAndStart(CPersonalFile& file, const std::string& path, bool nameFromDisk,
+OpenResult OpenAndStart(CPersonalFile& file, std::string path, bool nameFromDisk,
                         const LaunchPlace& place, HWND owner)
 {
     if (!file.Open(path, owner))

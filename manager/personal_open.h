@@ -68,8 +68,9 @@ enum OpenResult {
 // "<browser> -c:<configuration> -u:<start URL>". `nameFromDisk`: the name is
 // the file's own name on disk (a page's button); otherwise the skin name
 // stored in the file (the command line). Nothing is written or started
-// unless every check passes.
-OpenResult OpenAndStart(CPersonalFile& file, const std::string& path, bool nameFromDisk,
+// unless every check passes. `path` is a copy: it may be the file's own
+// path, which opening replaces.
+OpenResult OpenAndStart(CPersonalFile& file, std::string path, bool nameFromDisk,
                         const LaunchPlace& place, HWND owner);
 
 // The directory of the running program, without a trailing backslash.

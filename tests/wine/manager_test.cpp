@@ -269,6 +269,27 @@ TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
     EXPECT_TRUE(view->folderButtons().empty());
 }
 
+TEST_F(ManagerFrame, AClickOpensTheFileUnderItsNameOnDisk)
+{
+    CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(), (windows / "tvfbrowser.tve").c_str(), FALSE);
+    view->launchPlace.browserPath = windows / "tvfbrowser.tve";
+    Skin skin;
+    skin.storedName = "stored";
+    MakePersonalFile(dir, dir / "ondisk.tvf", skin);
+    Show(dir.path());
+    ASSERT_EQ(1u, view->personalButtons().size());
+    HWND button = view->personalButtons()[0]->hwnd();
+    // A real click: down and up inside the button.
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
+    EXPECT_EQ(view->launchPlace.browserPath + " -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
+              BrowserRecord(windows.path()));
+    EXPECT_EQ(kConfig, ReadText(cache + "ondisk.tvc"));
+    EXPECT_EQ(kPackage, ReadText(cache + "ondisk.tvd"));
+    EXPECT_FALSE(FileExists(cache + "stored.tvc"));
+}
+
 TEST_F(ManagerFrame, ButtonsWrapAndScroll)
 {
     for (const char* name : {"a", "b", "c", "d", "e"})
