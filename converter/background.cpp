@@ -11,6 +11,6 @@ bool ExtractBackground(const std::string& package, const std::string& folder,
     // stay inside the folder.
     if (!CabinetStoredNameIsSafe(name.c_str()) || name.find_first_of("\\/") != std::string::npos)
         return false;
-    CabinetSetBuild(CABINET_BUILD_CONVERTER);
-    return ExtractCabinetFile(package.c_str(), folder.c_str(), name.c_str()) != FALSE;
+    return ExtractCabinetFile(package.c_str(), folder.c_str(), name.c_str(),
+                              CabinetOptionsFor(CABINET_BUILD_CONVERTER)) != FALSE;
 }

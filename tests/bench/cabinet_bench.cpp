@@ -125,11 +125,11 @@ int main(int argc, char** argv)
     const std::string out = argv[4];
     const int runs = std::max(1, atoi(argv[5]));
     const std::string temp = out + "tvd00001.tmp";
-    CabinetSetBuild(CABINET_BUILD_CLIENT);
+    const CabinetOptions options = CabinetOptionsFor(CABINET_BUILD_CLIENT);
 
     // Warm-up: loads cabinet.dll and learns the unpacked size.
     EmptyFolder(out);
-    if (!ExtractCabinet(package, out.c_str())) {
+    if (!ExtractCabinet(package, out.c_str(), options)) {
         fprintf(stderr, "extraction failed\n");
         return 1;
     }
@@ -138,7 +138,7 @@ int main(int argc, char** argv)
     std::vector<double> extract, decipher, decipherLarge, memoryPass, whole;
     for (int i = 0; i < runs; ++i) {
         double t0 = Now();
-        const BOOL ok = ExtractCabinet(package, out.c_str());
+        const BOOL ok = ExtractCabinet(package, out.c_str(), options);
         extract.push_back(Now() - t0);
         EmptyFolder(out);
         if (!ok)
@@ -169,7 +169,7 @@ int main(int argc, char** argv)
     for (int i = 0; i < runs; ++i) {
         double t0 = Now();
         const bool ok = DecipherFile(enciphered, temp.c_str(), key) &&
-                        ExtractCabinet(temp.c_str(), out.c_str());
+                        ExtractCabinet(temp.c_str(), out.c_str(), options);
         whole.push_back(Now() - t0);
         DeleteFileA(temp.c_str());
         EmptyFolder(out);
@@ -190,7 +190,7 @@ int main(int argc, char** argv)
         unsigned long long smallSize = 0;
         for (int i = 0; i < runs; ++i) {
             double t0 = Now();
-            const BOOL ok = ExtractCabinet(small, out.c_str());
+            const BOOL ok = ExtractCabinet(small, out.c_str(), options);
             each.push_back(Now() - t0);
             smallSize = EmptyFolder(out);
             if (!ok)
@@ -199,7 +199,7 @@ int main(int argc, char** argv)
         HMODULE pin = LoadLibraryA("CABINET");
         for (int i = 0; i < runs; ++i) {
             double t0 = Now();
-            const BOOL ok = ExtractCabinet(small, out.c_str());
+            const BOOL ok = ExtractCabinet(small, out.c_str(), options);
             pinned.push_back(Now() - t0);
             EmptyFolder(out);
             if (!ok)
