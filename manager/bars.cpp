@@ -309,7 +309,9 @@ void CFlashBar::OnPaint(HDC dc, const RECT&)
         }
         const int shift = pressed ? 1 : 0;
         const int x = (r.left + r.right - kNavPicture) / 2 + shift;
-        BitBlt(dc, x, r.top + 8 + shift, kNavPicture, kNavPicture, memory.get(), i * kNavPicture, 0, SRCCOPY);
+        // The pictures' bar-grey ground lets the item's face show through.
+        TransparentBlt(dc, x, r.top + 8 + shift, kNavPicture, kNavPicture, memory.get(),
+                       i * kNavPicture, 0, kNavPicture, kNavPicture, kBarGrey);
         RECT text = {r.left, r.top + 8 + kNavPicture + 4 + shift, r.right, r.bottom};
         SetTextColor(dc, hot_ == i ? kHotBlue : GetSysColor(COLOR_BTNTEXT));
         DrawTextA(dc, kNavItems[i].caption, -1, &text, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
