@@ -1,0 +1,133 @@
+#include "core/manager_rules.h"
+
+#include <cstdio>
+#include <strings.h>
+
+#include "core/designation.h"
+
+namespace mgr {
+
+bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
+                   std::string* folder)
+{
+    AddressParts parts;
+    if (!SplitAddress(address, &parts) || parts.host.empty() || IsUnsafeHostPiece(parts.host))
+        return false;
+    *folder = windowsDir + "\\tavik\\cache\\" + EscapeFolderName(parts.host) + "\\" +
+              EscapeFolderName(parts.path) + "\\";
+    return true;
+}
+
+bool IsPersonalFileArgument(const std::string& commandLine, std::string* path)
+{
+    const size_t first = commandLine.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return false;
+    std::string text = commandLine.substr(first, commandLine.find_last_not_of(" \t") - first + 1);
+    if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
+        text = text.substr(1, text.size() - 2);
+    const size_t dot = text.rfind('.');
+    if (dot == std::string::npos || strcasecmp(text.c_str() + dot + 1, kPersonalExtension) != 0)
+        return false;
+    *path = text;
+    return true;
+}
+
+bool IsSafeSkinName(const std::string& name)
+{
+    if (name.empty() || name.size() > 255 || name == "." || name.find("..") != std::string::npos)
+        return false;
+    for (unsigned char c : name)
+        if (c < 32 || c == '\\' || c == '/' || c == ':')
+            return false;
+    return true;
+}
+
+std::string BrowserCommandLine(const std::string& browser, const std::string& configTarget,
+                               const std::string& startUrl)
+{
+    return browser + " -c:" + configTarget + " -u:" + startUrl;
+}
+
+std::string DetailsText(const std::string& title, const std::string& author,
+                        const std::string& comment)
+{
+    return "-----Title-----\r\n" + title + "\r\n\r\n----Author----\r\n" + author +
+           "\r\n\r\n---Comment---\r\n" + comment;
+}
+
+std::string FileSizeText(unsigned long long totalBytes)
+{
+    char text[40];
+    std::snprintf(text, sizeof text, "%llu Bytes", totalBytes);
+    return text;
+}
+
+std::vector<Point> WrapLayout(int count, int clientWidth)
+{
+    std::vector<Point> cells;
+    Point at;
+    for (int i = 0; i < count; ++i) {
+        cells.push_back(at);
+        at.x += kCellSize;
+        if (clientWidth < at.x + kCellSize) {
+            at.x = 0;
+            at.y += kCellSize;
+        }
+    }
+    return cells;
+}
+
+ScrollSizes ScrollSizesFor(int count, int clientWidth)
+{
+    int columns = clientWidth / kCellSize;
+    if (columns <= 0)
+        columns = 1;
+    ScrollSizes s;
+    s.width = kCellSize;
+    s.height = ((count + columns - 1) / columns) * kCellSize;
+    return s;
+}
+
+std::string ShortenCaption(const std::string& caption, int available,
+                           const std::function<int(const std::string&)>& width)
+{
+    std::string text = caption;
+    while (text.size() > 3 && width(text) > available) {
+        text.pop_back();
+        text.replace(text.size() - 3, 3, "...");
+    }
+    return text;
+}
+
+std::string NameFromPath(const std::string& path)
+{
+    const size_t slash = path.rfind('\\');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+UpResult FolderUp(std::string* folder)
+{
+    std::string f = *folder;
+    if (f.empty())
+        return UP_STAY;  // already the drive list
+    const size_t length = f.size();
+    if (f.back() == '\\')
+        f.pop_back();
+    const size_t slash = f.rfind('\\');
+    if (slash == std::string::npos) {
+        if (length >= 1 && length <= 3) {
+            folder->clear();
+            return UP_DRIVES;
+        }
+        return UP_STAY;
+    }
+    *folder = f.substr(0, slash + 1);
+    return UP_PARENT;
+}
+
+}  // namespace mgr

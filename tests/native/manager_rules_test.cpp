@@ -1,0 +1,168 @@
+#include "core/manager_rules.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+using namespace mgr;
+
+TEST(ManagerRules, CacheFolderOfAnAddress)
+{
+    struct Case {
+        const char* address;
+        bool ok;
+        const char* folder;
+    } cases[] = {
+        {"http://H/dir/page.htm", true, "W\\tavik\\cache\\H\\%1dir%1\\"},
+        {"H/dir/", true, "W\\tavik\\cache\\H\\%1dir%1\\"},  // no scheme: first piece is the host
+        {"https://H", true, "W\\tavik\\cache\\H\\%1\\"},
+        {"HTTP://H/a.b/", true, "W\\tavik\\cache\\H\\%1a.b%1\\"},
+        {"http://H/a.b/page", true, "W\\tavik\\cache\\H\\%1a.b%1\\"},
+        {"http://H/dir/page", true, "W\\tavik\\cache\\H\\%1dir%1page%1\\"},
+        // A port is escaped as the client escapes it: one folder for both.
+        {"http://127.0.0.1:8080/skins/x.tvc", true, "W\\tavik\\cache\\127.0.0.1%28080\\%1skins%1\\"},
+        {"http://H/a*b?/", true, "W\\tavik\\cache\\H\\%1a%3b%4%1\\"},
+        {"", false, ""},
+        {"http://", false, ""},
+        {"http://../x/", false, ""},
+        {"./x/", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string folder = "unchanged";
+        EXPECT_EQ(c.ok, CacheFolderOf("W", c.address, &folder)) << c.address;
+        if (c.ok)
+            EXPECT_EQ(c.folder, folder) << c.address;
+        else
+            EXPECT_EQ("unchanged", folder) << c.address;
+    }
+}
+
+TEST(ManagerRules, PersonalFileArgument)
+{
+    struct Case {
+        const char* line;
+        bool ok;
+        const char* path;
+    } cases[] = {
+        {"C:\\a\\skin.tvf", true, "C:\\a\\skin.tvf"},
+        {"C:\\a\\SKIN.TVF", true, "C:\\a\\SKIN.TVF"},
+        {"\"C:\\my files\\skin.Tvf\"", true, "C:\\my files\\skin.Tvf"},
+        {"  C:\\a b\\skin.tvf  ", true, "C:\\a b\\skin.tvf"},
+        {"C:\\a.tvf\\skin.txt", false, ""},
+        {"C:\\a\\skin.tvfx", false, ""},
+        {"C:\\a\\tvf", false, ""},
+        {"", false, ""},
+        {"   ", false, ""},
+    };
+    for (const Case& c : cases) {
+        std::string path;
+        EXPECT_EQ(c.ok, IsPersonalFileArgument(c.line, &path)) << c.line;
+        EXPECT_EQ(c.path, path) << c.line;
+    }
+}
+
+TEST(ManagerRules, SkinNamesThatMayBecomeFileNames)
+{
+    for (const char* good : {"main", "my skin", "a.b", "x%1", "名前"})
+        EXPECT_TRUE(IsSafeSkinName(good)) << good;
+    for (const char* bad : {"", ".", "..", "..\\..\\evil", "a/b", "a\\b", "C:evil", "a..b",
+                            "\x01name"})
+        EXPECT_FALSE(IsSafeSkinName(bad)) << bad;
+    EXPECT_FALSE(IsSafeSkinName(std::string(256, 'a')));
+    EXPECT_TRUE(IsSafeSkinName(std::string(255, 'a')));
+}
+
+TEST(ManagerRules, Texts)
+{
+    EXPECT_EQ("C:\\p\\tvfbrowser.tve -c:C:\\w\\tavik\\cache\\H\\%1\\main.tvc -u:http://H/",
+              BrowserCommandLine("C:\\p\\tvfbrowser.tve", "C:\\w\\tavik\\cache\\H\\%1\\main.tvc",
+                                 "http://H/"));
+    EXPECT_EQ("-----Title-----\r\nT\r\n\r\n----Author----\r\nA\r\n\r\n---Comment---\r\nC1\r\nC2",
+              DetailsText("T", "A", "C1\r\nC2"));
+    EXPECT_EQ("5600 Bytes", FileSizeText(5600));
+    EXPECT_EQ("12884907485 Bytes", FileSizeText(5600ull + 3ull * 0xFFFFFFFFull));
+    EXPECT_EQ("skin", NameFromPath("C:\\a.b\\skin.tvf"));
+    EXPECT_EQ("skin.x", NameFromPath("C:\\a\\skin.x.tvf"));
+    EXPECT_EQ("noext", NameFromPath("noext"));
+}
+
+TEST(ManagerRules, WrapLayout)
+{
+    // 600 wide: four in a row? x + 300 <= 600 keeps the row while two more cells fit.
+    auto wide = WrapLayout(5, 600);
+    ASSERT_EQ(5u, wide.size());
+    EXPECT_EQ(0, wide[0].x);
+    EXPECT_EQ(150, wide[1].x);
+    EXPECT_EQ(300, wide[2].x);
+    EXPECT_EQ(450, wide[3].x);
+    EXPECT_EQ(0, wide[3].y);
+    EXPECT_EQ(0, wide[4].x);
+    EXPECT_EQ(150, wide[4].y);
+    // Narrower than 300: every button on its own row.
+    auto narrow = WrapLayout(3, 299);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(0, narrow[i].x);
+        EXPECT_EQ(150 * i, narrow[i].y);
+    }
+    // Exactly 300: two per row.
+    auto two = WrapLayout(3, 300);
+    EXPECT_EQ(150, two[1].x);
+    EXPECT_EQ(0, two[2].x);
+    EXPECT_EQ(150, two[2].y);
+    EXPECT_TRUE(WrapLayout(0, 500).empty());
+}
+
+TEST(ManagerRules, ScrollSizes)
+{
+    struct Case {
+        int count, width, height;
+    } cases[] = {
+        {0, 600, 0}, {1, 600, 150}, {4, 600, 150}, {5, 600, 300},
+        {3, 100, 450},  // no whole column: one
+        {3, 0, 450},    {7, 300, 600},
+    };
+    for (const Case& c : cases) {
+        ScrollSizes s = ScrollSizesFor(c.count, c.width);
+        EXPECT_EQ(c.height, s.height) << c.count << " in " << c.width;
+        EXPECT_EQ(150, s.width);
+    }
+}
+
+TEST(ManagerRules, CaptionShortening)
+{
+    auto chars = [](const std::string& t) { return static_cast<int>(t.size()) * 10; };
+    EXPECT_EQ("short", ShortenCaption("short", 150, chars));
+    EXPECT_EQ("abcdefghijkl...", ShortenCaption("abcdefghijklmnopqrstuvwxyz", 150, chars));
+    EXPECT_EQ("...", ShortenCaption("abcdef", 0, chars));  // never below three characters
+    EXPECT_EQ("", ShortenCaption("", 0, chars));
+}
+
+TEST(ManagerRules, FolderUp)
+{
+    struct Case {
+        const char* from;
+        UpResult result;
+        const char* to;
+    } cases[] = {
+        {"C:\\a\\b\\", UP_PARENT, "C:\\a\\"},
+        {"C:\\a\\", UP_PARENT, "C:\\"},
+        {"C:\\", UP_DRIVES, ""},
+        {"C:", UP_DRIVES, ""},
+        {"", UP_STAY, ""},               // the drive list stays
+        {"longname\\", UP_STAY, "longname\\"},
+    };
+    for (const Case& c : cases) {
+        std::string folder = c.from;
+        EXPECT_EQ(c.result, FolderUp(&folder)) << c.from;
+        EXPECT_EQ(c.to, folder) << c.from;
+    }
+}
+
+TEST(ManagerRules, ButtonIdsFitOneByte)
+{
+    EXPECT_EQ(246, kMaxButtons);
+    EXPECT_TRUE(HasButtonId(245));
+    EXPECT_EQ(255, ButtonId(245));
+    EXPECT_FALSE(HasButtonId(246));
+    EXPECT_FALSE(HasButtonId(-1));
+}

@@ -1,0 +1,561 @@
+// The personal manager under Wine: opening personal files (from the command
+// line and from the page), the personal page, the page switch, the splash
+// and the frame's minimum size.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/manager_rules.h"
+#include "manager/app.h"
+#include "manager/main_frame.h"
+#include "manager/personal_doc.h"
+#include "manager/personal_open.h"
+#include "manager/personal_view.h"
+#include "manager/splash.h"
+#include "personalfile/personal_file.h"
+#include "resources/manager/manager_ids.h"
+#include "tests/support/bmp_writer.h"
+#include "tests/support/win_files.h"
+#include "tests/support/win_ui.h"
+
+namespace {
+
+struct Skin {
+    std::string title = "Sea Skin";
+    std::string author = "Ann";
+    std::string comment = "line one\r\nline two";
+    std::string startUrl = "http://start.example/app/index.htm";
+    std::string dataUrl = "http://127.0.0.1:8080/skins/sea.tvc";
+    std::string storedName;  // empty: the .tvc's own name
+};
+
+const char kConfig[] = "[Application]\r\nversion=3\r\n";
+const char kPackage[] = "MSCF-not-really-a-cabinet-but-bytes";
+
+// Writes a personal file at `target` with the three sections.
+void MakePersonalFile(const ScratchDir& dir, const std::string& target, const Skin& skin)
+{
+    const std::string preview = dir / "p.bmp", config = dir / "src.tvc", package = dir / "src.tvd";
+    std::vector<uint32_t> pixels = Solid(16, 16, 0xFF00FF);
+    for (int i = 4; i < 12; ++i)
+        pixels[i * 16 + i] = 0x2060C0;
+    ASSERT_TRUE(WriteBytes(preview, MakeBmp(16, 16, 24, pixels)));
+    ASSERT_TRUE(WriteBytes(config, std::string(kConfig)));
+    ASSERT_TRUE(WriteBytes(package, std::string(kPackage)));
+    PersonalFile file;
+    file.SetConfiguration(config);
+    file.header().SetTitle(skin.title);
+    file.header().SetAuthor(skin.author);
+    file.header().SetComment(skin.comment);
+    file.header().SetStartUrl(skin.startUrl);
+    file.header().SetDataUrl(skin.dataUrl);
+    if (!skin.storedName.empty())
+        file.header().SetSkinName(skin.storedName);
+    file.Write(target, preview, config, package);
+}
+
+std::string ReadText(const std::string& path)
+{
+    std::string text;
+    ReadBytes(path, &text);
+    return text;
+}
+
+// Waits for the stand-in browser's record.
+std::string BrowserRecord(const std::string& folder)
+{
+    const std::string path = folder + "browser-commandline.txt";
+    for (int i = 0; i < 200 && ReadText(path).find('\n') == std::string::npos; ++i)
+        Sleep(20);
+    return ReadText(path);
+}
+
+class ManagerOpen : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(),
+                  (programs / "tvfbrowser.tve").c_str(), FALSE);
+        place.windowsDir = windows.path().substr(0, windows.path().size() - 1);
+        place.browserPath = programs / "tvfbrowser.tve";
+        CreateDirectoryA((windows / "tavik").c_str(), nullptr);
+    }
+    ScratchDir files, programs, windows;
+    LaunchPlace place;
+    fw::App app{GetModuleHandleA(nullptr), "Tavik Personal"};
+};
+
+TEST_F(ManagerOpen, CommandLineOpenWritesTheCacheUnderTheStoredNameAndStartsTheBrowser)
+{
+    // The real program beside the stand-in; its cache is the prefix's.
+    CopyFileA((ProgramFolder() + "TavPersonal.exe").c_str(), (programs / "TavPersonal.exe").c_str(), FALSE);
+    Skin skin;
+    skin.storedName = "stored";
+    char unique[32];
+    wsprintfA(unique, "cl%lu.example:81", GetTickCount());
+    skin.dataUrl = std::string("http://") + unique + "/skins/sea.tvc";
+    MakePersonalFile(files, files / "On Disk.TVF", skin);
+    char windowsDir[MAX_PATH];
+    GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    std::string host = unique;
+    host.replace(host.find(':'), 1, "%2");
+    const std::string cache = std::string(windowsDir) + "\\tavik\\cache\\" + host + "\\%1skins%1\\";
+
+    // The whole command line is the path: quotes around it are allowed.
+    EXPECT_EQ(0, RunProgram("\"" + programs.path() + "TavPersonal.exe\" \"" + files.path() + "On Disk.TVF\""));
+    const std::string record = BrowserRecord(programs.path());
+    EXPECT_EQ(programs.path() + "tvfbrowser.tve -c:" + cache + "stored.tvc -u:" + skin.startUrl + "\n",
+              record);
+    EXPECT_EQ(kConfig, ReadText(cache + "stored.tvc"));
+    EXPECT_EQ(kPackage, ReadText(cache + "stored.tvd"));
+    EXPECT_FALSE(FileExists(cache + "On Disk.tvc"));
+    RemoveTree(std::string(windowsDir) + "\\tavik\\cache\\" + host);
+}
+
+TEST_F(ManagerOpen, PageOpenUsesTheNameOnDiskAndAnEmptyDataUrlTheStartUrl)
+{
+    Skin skin;
+    skin.storedName = "stored";
+    skin.dataUrl = "";
+    MakePersonalFile(files, files / "ondisk.tvf", skin);
+    CPersonalFile file;
+    EXPECT_EQ(OPEN_STARTED, OpenAndStart(file, files / "ondisk.tvf", true, place, nullptr));
+    const std::string cache = windows / "tavik\\cache\\start.example\\%1app%1\\";
+    EXPECT_EQ(place.browserPath + " -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
+              BrowserRecord(programs.path()));
+    EXPECT_EQ(kConfig, ReadText(cache + "ondisk.tvc"));
+    EXPECT_EQ(kPackage, ReadText(cache + "ondisk.tvd"));
+    EXPECT_EQ(std::vector<std::string>({"tavik\\cache\\start.example\\%1app%1\\ondisk.tvc",
+                                        "tavik\\cache\\start.example\\%1app%1\\ondisk.tvd"}),
+              ListTree(windows.path()));
+}
+
+TEST_F(ManagerOpen, RefusedFilesWriteNothingAndStartNothing)
+{
+    struct Case {
+        const char* what;
+        std::string storedName;
+        std::string dataUrl;
+        bool truncate;
+        OpenResult result;
+    } cases[] = {
+        {"traversal", "..\\..\\evil", "http://h/x/", false, OPEN_REFUSED},
+        {"slash", "a/b", "http://h/x/", false, OPEN_REFUSED},
+        {"drive", "C:evil", "http://h/x/", false, OPEN_REFUSED},
+        {"no host", "ok", "http://", false, OPEN_REFUSED},
+        {"sizes past the end", "ok", "http://h/x/", true, OPEN_UNREADABLE},
+    };
+    for (const Case& c : cases) {
+        Skin skin;
+        skin.storedName = c.storedName;
+        skin.dataUrl = c.dataUrl;
+        if (c.dataUrl == "http://")
+            skin.startUrl = "http://";
+        const std::string path = files / "bad.tvf";
+        MakePersonalFile(files, path, skin);
+        if (c.truncate) {
+            std::string bytes = ReadText(path);
+            WriteBytes(path, bytes.substr(0, bytes.size() - 3));
+        }
+        std::string shown;
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
+            char text[1024] = "";
+            GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+            shown = text;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        });
+        CPersonalFile file;
+        EXPECT_EQ(c.result, OpenAndStart(file, path, false, place, nullptr)) << c.what;
+        EXPECT_NE(std::string::npos, shown.find("bad.tvf")) << c.what << ": " << shown;
+        EXPECT_TRUE(ListTree(windows.path()).empty()) << c.what;
+    }
+    Sleep(100);
+    EXPECT_FALSE(FileExists(programs / "browser-commandline.txt"));
+}
+
+// ---- the frame and its pages ----
+
+class ManagerFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(app.InitInstance("/nologo"));
+        frame = app.frame();
+        ASSERT_NE(nullptr, frame);
+        view = frame->personalView();
+        doc = view->doc();
+        view->launchPlace.windowsDir = windows.path().substr(0, windows.path().size() - 1);
+        view->launchPlace.browserPath = windows / "none.tve";
+        SetWindowPos(frame->hwnd(), nullptr, 0, 0, 800, 600, SWP_NOZORDER);
+        PumpMessages(20);
+    }
+    void Show(const std::string& folder)
+    {
+        doc->SetFolder(folder);
+        view->OnUpdate();
+    }
+    int ViewWidth()
+    {
+        RECT r;
+        GetClientRect(view->hwnd(), &r);
+        return r.right;
+    }
+    ScratchDir dir, windows;
+    CTavPersonalApp app{GetModuleHandleA(nullptr)};
+    CMainFrame* frame = nullptr;
+    CTavPersonalView* view = nullptr;
+    CTavPersonalDoc* doc = nullptr;
+};
+
+std::string ClassOf(HWND hwnd)
+{
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    return name;
+}
+
+std::string TextOf(HWND hwnd)
+{
+    char text[512] = "";
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
+{
+    CreateDirectoryA((dir / "alpha").c_str(), nullptr);
+    CreateDirectoryA((dir / "beta").c_str(), nullptr);
+    Skin one, two;
+    one.title = "First";
+    two.title = "Second";
+    two.storedName = "something else";
+    MakePersonalFile(dir, dir / "one.tvf", one);
+    MakePersonalFile(dir, dir / "two.TVF", two);
+    WriteBytes(dir / "foreign.tvf", std::string(6000, 'x'));  // no magic: not listed
+    DeleteFileA((dir / "p.bmp").c_str());
+    Show(dir.path());
+
+    EXPECT_EQ(dir.path() + " - Tavik Personal", TextOf(frame->hwnd()));
+    ASSERT_EQ(2u, view->folderButtons().size());
+    ASSERT_EQ(2u, view->personalButtons().size());
+    EXPECT_EQ("FolderButton32", ClassOf(view->folderButtons()[0]->hwnd()));
+    EXPECT_EQ("TavikButton32", ClassOf(view->personalButtons()[0]->hwnd()));
+    EXPECT_EQ("alpha", TextOf(view->folderButtons()[0]->hwnd()));
+    EXPECT_EQ("beta", TextOf(view->folderButtons()[1]->hwnd()));
+    EXPECT_EQ("one", TextOf(view->personalButtons()[0]->hwnd()));
+    // The caption is the name on disk, not the stored skin name.
+    EXPECT_EQ("two", TextOf(view->personalButtons()[1]->hwnd()));
+    EXPECT_EQ(10, GetDlgCtrlID(view->folderButtons()[0]->hwnd()));
+    EXPECT_EQ(13, GetDlgCtrlID(view->personalButtons()[1]->hwnd()));
+    // The tooltip holds the details.
+    EXPECT_EQ(mgr::DetailsText("First", "Ann", "line one\r\nline two"),
+              view->ToolTipText(view->personalButtons()[0]->hwnd()));
+    // The face: the preview's top-left colour shows the page grey.
+    HBITMAP face = view->personalButtons()[0]->face();
+    ASSERT_NE(nullptr, face);
+    DIBSECTION section;
+    ASSERT_TRUE(GetObjectA(face, sizeof section, &section));
+    const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+    EXPECT_EQ(0xE9E9E9u, bits[0] & 0xFFFFFF);
+
+    // Entering a folder by its button.
+    SendMessageA(view->hwnd(), WM_COMMAND, 10, 0);
+    EXPECT_EQ(dir.path() + "alpha\\", doc->folder());
+    EXPECT_EQ(0, view->totalSize().cy);  // an empty folder scrolls nothing
+    EXPECT_TRUE(view->folderButtons().empty());
+}
+
+TEST_F(ManagerFrame, AClickOpensTheFileUnderItsNameOnDisk)
+{
+    CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(), (windows / "tvfbrowser.tve").c_str(), FALSE);
+    view->launchPlace.browserPath = windows / "tvfbrowser.tve";
+    Skin skin;
+    skin.storedName = "stored";
+    MakePersonalFile(dir, dir / "ondisk.tvf", skin);
+    Show(dir.path());
+    ASSERT_EQ(1u, view->personalButtons().size());
+    HWND button = view->personalButtons()[0]->hwnd();
+    // A real click: down and up inside the button.
+    SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
+    SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
+    const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
+    EXPECT_EQ(view->launchPlace.browserPath + " -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
+              BrowserRecord(windows.path()));
+    EXPECT_EQ(kConfig, ReadText(cache + "ondisk.tvc"));
+    EXPECT_EQ(kPackage, ReadText(cache + "ondisk.tvd"));
+    EXPECT_FALSE(FileExists(cache + "stored.tvc"));
+}
+
+TEST_F(ManagerFrame, ButtonsWrapAndScroll)
+{
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        CreateDirectoryA((dir / name).c_str(), nullptr);
+    Show(dir.path());
+    const int width = ViewWidth();
+    const int columns = width / 150;
+    ASSERT_GE(columns, 2);
+    EXPECT_EQ(((5 + columns - 1) / columns) * 150, view->totalSize().cy);
+    EXPECT_EQ(150, view->totalSize().cx);
+    auto cells = mgr::WrapLayout(5, width);
+    for (size_t i = 0; i < 5; ++i) {
+        RECT r;
+        GetWindowRect(view->folderButtons()[i]->hwnd(), &r);
+        MapWindowPoints(nullptr, view->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(cells[i].x, r.left) << i;
+        EXPECT_EQ(cells[i].y, r.top) << i;
+        EXPECT_EQ(150, r.right - r.left);
+    }
+    // Narrower than 300: one button per row, and five rows to scroll.
+    RECT frameRect, viewRect;
+    GetWindowRect(frame->hwnd(), &frameRect);
+    GetClientRect(view->hwnd(), &viewRect);
+    SetWindowPos(frame->hwnd(), nullptr, 0, 0, frameRect.right - frameRect.left - (viewRect.right - 280),
+                 600, SWP_NOZORDER | SWP_NOMOVE);
+    PumpMessages(20);
+    ASSERT_LT(ViewWidth(), 300);
+    EXPECT_EQ(5 * 150, view->totalSize().cy);
+    for (size_t i = 0; i < 5; ++i) {
+        RECT r;
+        GetWindowRect(view->folderButtons()[i]->hwnd(), &r);
+        MapWindowPoints(nullptr, view->hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_EQ(0, r.left) << i;
+        EXPECT_EQ(static_cast<int>(i) * 150, r.top) << i;
+    }
+}
+
+TEST_F(ManagerFrame, UpToTheDrivesAndBack)
+{
+    Show("C:\\");
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_UPTO_FOLDER, 0);
+    EXPECT_EQ("Drives", doc->title());
+    EXPECT_EQ("Drives - Tavik Personal", TextOf(frame->hwnd()));
+    EXPECT_TRUE(doc->showingDrives());
+    bool hasC = false;
+    int cId = 0;
+    for (auto& b : view->folderButtons())
+        if (TextOf(b->hwnd()) == "C:") {
+            hasC = true;
+            cId = b->id();
+        }
+    ASSERT_TRUE(hasC);
+    EXPECT_TRUE(view->personalButtons().empty());
+    // Up from the drive list keeps it.
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_UPTO_FOLDER, 0);
+    EXPECT_TRUE(doc->showingDrives());
+    SendMessageA(view->hwnd(), WM_COMMAND, cId, 0);
+    EXPECT_EQ("C:\\", doc->folder());
+    EXPECT_EQ("C:\\ - Tavik Personal", TextOf(frame->hwnd()));
+}
+
+TEST_F(ManagerFrame, FileInfoDialogShowsTheHeader)
+{
+    Skin skin;
+    MakePersonalFile(dir, dir / "info.tvf", skin);
+    Show(dir.path());
+    ASSERT_EQ(1u, view->personalButtons().size());
+    std::string fields[5];
+    std::string caption;
+    DialogDriver driver(GetCurrentThreadId(), [&](HWND d) {
+        const int ids[5] = {IDC_INFO_TITLE, IDC_INFO_TIME, IDC_INFO_SIZE, IDC_INFO_AUTHOR, IDC_INFO_COMMENT};
+        for (int i = 0; i < 5; ++i) {
+            char text[1024] = "";
+            GetDlgItemTextA(d, ids[i], text, sizeof text);
+            fields[i] = text;
+        }
+        caption = TextOf(d);
+        PostMessageA(d, WM_COMMAND, IDOK, 0);
+    });
+    const int id = view->personalButtons()[0]->id();
+    SendMessageA(view->hwnd(), WM_COMMAND, id | 0x800, 0);
+    EXPECT_EQ("Tavik Personal File Information", caption);
+    EXPECT_EQ("Sea Skin", fields[0]);
+    EXPECT_NE(std::string::npos, fields[1].find(" - ")) << fields[1];
+    const uint64_t size = ReadText(dir / "info.tvf").size();
+    EXPECT_EQ(std::to_string(size) + " Bytes", fields[2]);
+    EXPECT_EQ("Ann", fields[3]);
+    EXPECT_EQ("line one\r\nline two", fields[4]);
+}
+
+TEST_F(ManagerFrame, NoButtonPastTheLastOneByteId)
+{
+    for (int i = 0; i < 250; ++i) {
+        char name[16];
+        wsprintfA(name, "f%03d", i);
+        CreateDirectoryA((dir / name).c_str(), nullptr);
+    }
+    Show(dir.path());
+    ASSERT_EQ(246u, view->folderButtons().size());
+    EXPECT_EQ(255, view->folderButtons().back()->id());
+    // A command with a larger id opens nothing.
+    SendMessageA(view->hwnd(), WM_COMMAND, 256 + 10, 0);
+    EXPECT_EQ(dir.path(), doc->folder());
+}
+
+TEST_F(ManagerFrame, PageSwitch)
+{
+    EXPECT_EQ(CMainFrame::kMyTavik, frame->page());
+    EXPECT_EQ("My Tavik", frame->titleBar().caption());
+    ASSERT_EQ(2u, frame->titleBar().buttons().size());
+    EXPECT_EQ(ID_BROWSE_FOLDER, frame->titleBar().buttons()[0].command);
+    EXPECT_EQ(ID_UPTO_FOLDER, frame->titleBar().buttons()[1].command);
+    EXPECT_EQ(2, static_cast<int>(SendMessageA(frame->titleBar().toolTip(), TTM_GETTOOLCOUNT, 0, 0)));
+    // Buttons right to left from the bar's right edge, one bitmap state high.
+    RECT bar, browse, upto;
+    GetClientRect(frame->titleBar().hwnd(), &bar);
+    GetWindowRect(frame->titleBar().buttons()[0].button->hwnd(), &browse);
+    GetWindowRect(frame->titleBar().buttons()[1].button->hwnd(), &upto);
+    MapWindowPoints(nullptr, frame->titleBar().hwnd(), reinterpret_cast<POINT*>(&browse), 2);
+    MapWindowPoints(nullptr, frame->titleBar().hwnd(), reinterpret_cast<POINT*>(&upto), 2);
+    EXPECT_EQ(bar.right, browse.right);
+    EXPECT_EQ(browse.left, upto.right);
+    EXPECT_EQ(1, browse.top);
+    EXPECT_EQ(frame->titleBar().buttons()[0].button->stateHeight(), browse.bottom - browse.top);
+    // The page shown: nothing happens.
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_MYTAVIK, 0);
+    EXPECT_EQ(0, frame->pageBuilds);
+
+    EXPECT_TRUE(frame->navBar().OnFsCommand("VisitedTavik"));
+    EXPECT_EQ(CMainFrame::kVisitedTavik, frame->page());
+    EXPECT_EQ("Visited Tavik", frame->titleBar().caption());
+    EXPECT_EQ("Visited Tavik - Tavik Personal", TextOf(frame->hwnd()));
+    ASSERT_EQ(2u, frame->titleBar().buttons().size());
+    EXPECT_EQ(ID_CACHE_REFRESH, frame->titleBar().buttons()[0].command);
+    EXPECT_EQ(ID_CACHE_CLEAR, frame->titleBar().buttons()[1].command);
+    EXPECT_EQ(static_cast<int>(fw::kFirstPaneId), GetDlgCtrlID(frame->cacheView()->hwnd()));
+    EXPECT_EQ(ID_VIEW_PERSONAL, GetDlgCtrlID(view->hwnd()));
+    EXPECT_FALSE(IsWindowVisible(view->hwnd()));
+    EXPECT_EQ(frame->cacheView(), frame->activeView());
+
+    // An unknown bar command does nothing.
+    EXPECT_FALSE(frame->navBar().OnFsCommand("somewhere"));
+    EXPECT_EQ(CMainFrame::kVisitedTavik, frame->page());
+
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_INTERNET, 0);
+    EXPECT_EQ("Tavik Internet", frame->titleBar().caption());
+    EXPECT_EQ("Tavik Internet - Tavik Personal", TextOf(frame->hwnd()));
+    EXPECT_TRUE(frame->titleBar().buttons().empty());
+    EXPECT_EQ(0, static_cast<int>(SendMessageA(frame->titleBar().toolTip(), TTM_GETTOOLCOUNT, 0, 0)));
+    EXPECT_EQ(ID_VIEW_CACHE, GetDlgCtrlID(frame->cacheView()->hwnd()));
+    EXPECT_EQ(static_cast<int>(fw::kFirstPaneId), GetDlgCtrlID(frame->internetView()->hwnd()));
+    EXPECT_EQ(ProgramFolder() + "info\\under.htm", frame->internetView()->pagePath());
+    // The WebBrowser control lives in the view.
+    EXPECT_TRUE(frame->internetView()->hasBrowser());
+    EXPECT_NE(nullptr, FindWindowExA(frame->internetView()->hwnd(), nullptr, "Shell Embedding", nullptr));
+    const int builds = frame->pageBuilds;
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_INTERNET, 0);
+    EXPECT_EQ(builds, frame->pageBuilds);
+
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_MYTAVIK, 0);
+    EXPECT_EQ(doc->folder() + " - Tavik Personal", TextOf(frame->hwnd()));
+    EXPECT_EQ(static_cast<int>(fw::kFirstPaneId), GetDlgCtrlID(view->hwnd()));
+    EXPECT_EQ(ID_VIEW_INTERNET, GetDlgCtrlID(frame->internetView()->hwnd()));
+}
+
+TEST_F(ManagerFrame, FrameParts)
+{
+    // The status bar: pane 1 holds the progress control.
+    ASSERT_NE(nullptr, frame->statusBar());
+    EXPECT_EQ(0xE801, GetDlgCtrlID(frame->statusBar()));
+    EXPECT_EQ(2, static_cast<int>(SendMessageA(frame->statusBar(), SB_GETPARTS, 0, 0)));
+    RECT pane, progress;
+    SendMessageA(frame->statusBar(), SB_GETRECT, 1, reinterpret_cast<LPARAM>(&pane));
+    GetWindowRect(frame->progressControl(), &progress);
+    MapWindowPoints(nullptr, frame->statusBar(), reinterpret_cast<POINT*>(&progress), 2);
+    EXPECT_EQ(pane.left, progress.left);
+    EXPECT_EQ(pane.right, progress.right);
+    // Bars: left over the full height, top over the rest.
+    RECT nav, title, client;
+    GetWindowRect(frame->navBar().hwnd(), &nav);
+    GetWindowRect(frame->titleBar().hwnd(), &title);
+    EXPECT_EQ(120, nav.right - nav.left);
+    EXPECT_EQ(nav.right, title.left);
+    EXPECT_EQ(37, title.bottom - title.top);
+    GetClientRect(frame->hwnd(), &client);
+    // The system menu's About entry.
+    HMENU menu = GetSystemMenu(frame->hwnd(), FALSE);
+    char text[64] = "";
+    GetMenuStringA(menu, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND);
+    EXPECT_STREQ("About Tavik Personal", text);
+    // The recent-file list lives under the wizard's key.
+    HKEY key = nullptr;
+    fw::RecentFileList list("Software\\Local AppWizard-Generated Applications\\Tavik Personal", 4);
+    for (const char* f : {"a", "b", "c", "d", "e", "B"})
+        list.Add(std::string("C:\\") + f);
+    EXPECT_EQ(std::vector<std::string>({"C:\\B", "C:\\e", "C:\\d", "C:\\c"}), list.files());
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER,
+        "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List", 0,
+        KEY_READ, &key));
+    RegCloseKey(key);
+}
+
+TEST_F(ManagerFrame, MinimumDragSize)
+{
+    struct Case {
+        WPARAM edge;
+        RECT in, out;
+    } cases[] = {
+        {WMSZ_BOTTOMRIGHT, {100, 100, 200, 200}, {100, 100, 382, 528}},
+        {WMSZ_LEFT, {100, 100, 200, 700}, {-82, 100, 200, 700}},
+        {WMSZ_TOPLEFT, {100, 100, 200, 200}, {-82, -228, 200, 200}},
+        {WMSZ_RIGHT, {0, 0, 500, 500}, {0, 0, 500, 500}},
+    };
+    for (const Case& c : cases) {
+        RECT r = c.in;
+        SendMessageA(frame->hwnd(), WM_SIZING, c.edge, reinterpret_cast<LPARAM>(&r));
+        EXPECT_EQ(c.out.left, r.left);
+        EXPECT_EQ(c.out.top, r.top);
+        EXPECT_EQ(c.out.right, r.right);
+        EXPECT_EQ(c.out.bottom, r.bottom);
+    }
+}
+
+TEST(ManagerResources, EnglishAndJapanese)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    for (WORD language : {MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT)}) {
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_DIALOG, MAKEINTRESOURCEA(IDD_FILEINFO), language));
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_DIALOG, MAKEINTRESOURCEA(IDD_ABOUTBOX), language));
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_MENU, MAKEINTRESOURCEA(IDR_BUTTON_MENU), language));
+        // String 128 and its neighbours live in block 128 / 16 + 1.
+        EXPECT_NE(nullptr, FindResourceExA(self, RT_STRING, MAKEINTRESOURCEA(IDR_MAINFRAME / 16 + 1), language));
+    }
+    for (UINT id : {IDB_FOLDER, IDB_UPTO, IDB_BROWSE, IDB_REFRESH, IDB_NAV, IDB_CLEAR, IDB_FILEINFO, IDB_SPLASH}) {
+        fw::UniqueBitmap bitmap(LoadBitmapA(self, MAKEINTRESOURCEA(id)));
+        EXPECT_TRUE(bitmap) << id;
+    }
+    fw::App app(self, "Tavik Personal");
+    EXPECT_EQ("Tavik Personal\n\nTavik Pers\n\n\nTavik Personal.Document\nTavikPers Document",
+              fw::App::LoadText(IDR_MAINFRAME));
+    EXPECT_EQ(std::string(38, ' '), fw::App::LoadText(IDS_PROGRESS_PANE));
+}
+
+TEST(ManagerSplash, AKeyClosesTheSplash)
+{
+    CTavPersonalApp app{GetModuleHandleA(nullptr)};
+    ASSERT_TRUE(app.InitInstance(""));
+    CSplashWindow* splash = app.frame()->splash();
+    ASSERT_NE(nullptr, splash);
+    EXPECT_TRUE(splash->visible());
+    RECT r;
+    GetWindowRect(splash->hwnd(), &r);
+    EXPECT_EQ(360, r.right - r.left);
+    MSG move = {app.frame()->hwnd(), WM_MOUSEMOVE, 0, 0, 0, {}};
+    EXPECT_FALSE(app.PreTranslateMessage(move));
+    EXPECT_TRUE(splash->visible());
+    MSG key = {app.frame()->hwnd(), WM_KEYDOWN, 'A', 0, 0, {}};
+    EXPECT_TRUE(app.PreTranslateMessage(key));  // swallowed
+    EXPECT_FALSE(splash->visible());
+}
+
+TEST(ManagerSplash, NoLogoNoSplash)
+{
+    CTavPersonalApp app{GetModuleHandleA(nullptr)};
+    ASSERT_TRUE(app.InitInstance("/nologo"));
+    EXPECT_EQ(nullptr, app.frame()->splash());
+}
+
+}  // namespace
