@@ -124,7 +124,10 @@ bool CMainFrame::OnCreate(CREATESTRUCTA*)
         return false;
     if (!titleBar_.CreateTitleBar(this, kPages[kMyTavik].caption))
         return false;
-    AddPageButtons(kMyTavik);
+    // At creation the first page's buttons carry their tips in lower case;
+    // a later switch back to My Tavik uses the capitalised ones.
+    titleBar_.AddButton("Browse folder", ID_BROWSE_FOLDER, IDB_BROWSE);
+    titleBar_.AddButton("Upto folder", ID_UPTO_FOLDER, IDB_UPTO);
     if (wantSplash) {
         splash_.reset(new CSplashWindow);
         if (!splash_->CreateSplash(hwnd_))

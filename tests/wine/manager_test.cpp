@@ -402,6 +402,9 @@ TEST_F(ManagerFrame, PageSwitch)
     ASSERT_EQ(2u, frame->titleBar().buttons().size());
     EXPECT_EQ(ID_BROWSE_FOLDER, frame->titleBar().buttons()[0].command);
     EXPECT_EQ(ID_UPTO_FOLDER, frame->titleBar().buttons()[1].command);
+    // At creation the tips are in lower case; a switch back capitalises them.
+    EXPECT_EQ("Browse folder", frame->titleBar().buttons()[0].tip);
+    EXPECT_EQ("Upto folder", frame->titleBar().buttons()[1].tip);
     EXPECT_EQ(2, static_cast<int>(SendMessageA(frame->titleBar().toolTip(), TTM_GETTOOLCOUNT, 0, 0)));
     // Buttons right to left from the bar's right edge, one bitmap state high.
     RECT bar, browse, upto;
