@@ -45,9 +45,15 @@ int main(int argc, char** argv)
         PackageCipher cipher(reinterpret_cast<const unsigned char*>(key.data()), key.size());
         cipher.Apply(package.data(), package.size());
     }
+    // The file keeps a Windows path: this tool runs on the build machine,
+    // whose separators would otherwise end up in the skin's name.
+    std::string configPath = argv[3];
+    for (char& c : configPath)
+        if (c == '/')
+            c = '\\';
     pf::Header header;
-    header.SetConfigPath(argv[3]);
-    header.SetSkinName(pf::SkinNameFromPath(argv[3]));
+    header.SetConfigPath(configPath);
+    header.SetSkinName(pf::SkinNameFromPath(configPath));
     header.SetTitle(argv[6]);
     header.SetAuthor(argv[7]);
     header.SetComment(argv[8]);

@@ -89,6 +89,19 @@ protected:
     fw::App app{GetModuleHandleA(nullptr), "Tavik Personal"};
 };
 
+// The personal file of the installed layout (scripts/build makes it on the
+// build machine) names its skin as a file name the manager accepts.
+TEST(ManagerLayout, TheInstalledDemoFileNamesItsSkinSafely)
+{
+    const std::string path = "dist\\TavPersonal\\mytavik\\TavikDemo.tvf";
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no installed layout in this build folder";
+    PersonalFile file;
+    ASSERT_TRUE(file.Open(path));
+    EXPECT_EQ("demo", file.header().skinName());
+    EXPECT_TRUE(mgr::IsSafeSkinName(file.header().skinName()));
+}
+
 TEST_F(ManagerOpen, CommandLineOpenWritesTheCacheUnderTheStoredNameAndStartsTheBrowser)
 {
     // The real program beside the stand-in; its cache is the prefix's.
