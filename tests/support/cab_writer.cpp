@@ -135,27 +135,27 @@ void PutBlock(std::vector<uint8_t>& out, const std::string& data, uint16_t uncom
 
 }  // namespace
 
-std::vector<std::vector<uint8_t>> BuildStoredCabinetSet(const CabSetSpec& spec)
+std::vector<std::vector<uint8_t>> BuildStoredCabinetSet(const CabSetSpec& plan)
 {
     const uint16_t kContinuedFromPrev = 0xFFFD, kContinuedToNext = 0xFFFE;
-    const std::string& data = spec.spanning.data;
+    const std::string& data = plan.spanning.data;
     std::vector<std::vector<uint8_t>> parts(2);
 
     std::vector<uint8_t>& a = parts[0];
-    PutSetHeader(a, 1, 1, 0x0002, spec.setId, 0, "", spec.nextName);
+    PutSetHeader(a, 1, 1, 0x0002, plan.setId, 0, "", plan.nextName);
     const size_t aFolder = a.size();
     Put32(a, 0);
     Put16(a, 1);
     Put16(a, 0);
     Patch32(a, 16, static_cast<uint32_t>(a.size()));
-    PutFile(a, spec.spanning, 0, kContinuedToNext);
+    PutFile(a, plan.spanning, 0, kContinuedToNext);
     Patch32(a, aFolder, static_cast<uint32_t>(a.size()));
-    PutBlock(a, data.substr(0, spec.splitAt), 0);  // 0: the block goes on in the next part
+    PutBlock(a, data.substr(0, plan.splitAt), 0);  // 0: the block goes on in the next part
     Patch32(a, 8, static_cast<uint32_t>(a.size()));
 
     std::vector<uint8_t>& b = parts[1];
-    const bool tail = !spec.tail.name.empty();
-    PutSetHeader(b, tail ? 2 : 1, tail ? 2 : 1, 0x0001, spec.secondSetId, 1, spec.firstName, "");
+    const bool tail = !plan.tail.name.empty();
+    PutSetHeader(b, tail ? 2 : 1, tail ? 2 : 1, 0x0001, plan.secondSetId, 1, plan.firstName, "");
     const size_t bFolder = b.size();
     Put32(b, 0);
     Put16(b, 1);
@@ -167,14 +167,14 @@ std::vector<std::vector<uint8_t>> BuildStoredCabinetSet(const CabSetSpec& spec)
         Put16(b, 0);
     }
     Patch32(b, 16, static_cast<uint32_t>(b.size()));
-    PutFile(b, spec.spanning, 0, kContinuedFromPrev);
+    PutFile(b, plan.spanning, 0, kContinuedFromPrev);
     if (tail)
-        PutFile(b, spec.tail, 0, 1);
+        PutFile(b, plan.tail, 0, 1);
     Patch32(b, bFolder, static_cast<uint32_t>(b.size()));
-    PutBlock(b, data.substr(spec.splitAt), static_cast<uint16_t>(data.size()));
+    PutBlock(b, data.substr(plan.splitAt), static_cast<uint16_t>(data.size()));
     if (tail) {
         Patch32(b, tailFolder, static_cast<uint32_t>(b.size()));
-        PutBlock(b, spec.tail.data, static_cast<uint16_t>(spec.tail.data.size()));
+        PutBlock(b, plan.tail.data, static_cast<uint16_t>(plan.tail.data.size()));
     }
     Patch32(b, 8, static_cast<uint32_t>(b.size()));
     return parts;

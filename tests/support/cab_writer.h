@@ -28,4 +28,4 @@ struct CabSetSpec {
     CabEntry tail;
     uint16_t setId = 0x4242, secondSetId = 0x4242;
 };
-std::vector<std::vector<uint8_t>> BuildStoredCabinetSet(const CabSetSpec& spec);
+std::vector<std::vector<uint8_t>> BuildStoredCabinetSet(const CabSetSpec& plan);

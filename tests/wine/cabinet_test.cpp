@@ -291,11 +291,11 @@ TEST_F(Cabinet, RelativeCabinetPathAndUnterminatedDestination)
 // the second, and one that lies wholly in the second.
 CabSetSpec TwoPartSet()
 {
-    CabSetSpec spec;
-    spec.spanning = {"big.dat", Pattern(20000, 5)};
-    spec.splitAt = 7000;
-    spec.tail = {"tail.txt", "tail"};
-    return spec;
+    CabSetSpec plan;
+    plan.spanning = {"big.dat", Pattern(20000, 5)};
+    plan.splitAt = 7000;
+    plan.tail = {"tail.txt", "tail"};
+    return plan;
 }
 
 TEST_F(Cabinet, SetWithAMissingOrWrongNextPartEndsPromptly)
@@ -308,26 +308,26 @@ TEST_F(Cabinet, SetWithAMissingOrWrongNextPartEndsPromptly)
         EXPECT_LT(GetTickCount() - start, 3000u) << what;
         EXPECT_FALSE(FileExists(dest + "tail.txt")) << what;
     };
-    CabSetSpec spec = TwoPartSet();
-    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(spec)[0]));
+    CabSetSpec plan = TwoPartSet();
+    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(plan)[0]));
     failsPromptly("missing");
 
     ASSERT_TRUE(WriteBytes(second, "not a cabinet"));
     failsPromptly("not a cabinet");
 
-    spec.secondSetId = 0x1111;
-    ASSERT_TRUE(WriteBytes(second, BuildStoredCabinetSet(spec)[1]));
+    plan.secondSetId = 0x1111;
+    ASSERT_TRUE(WriteBytes(second, BuildStoredCabinetSet(plan)[1]));
     failsPromptly("another set");
 
     // A part that names itself as the next one.
-    spec = TwoPartSet();
-    spec.nextName = "set1.cab";
-    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(spec)[0]));
+    plan = TwoPartSet();
+    plan.nextName = "set1.cab";
+    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(plan)[0]));
     failsPromptly("itself");
 
     // A next part is looked for only beside the first, by a plain name.
-    spec.nextName = "dest\\set2.cab";
-    auto parts = BuildStoredCabinetSet(spec);
+    plan.nextName = "dest\\set2.cab";
+    auto parts = BuildStoredCabinetSet(plan);
     ASSERT_TRUE(WriteBytes(first, parts[0]));
     ASSERT_TRUE(WriteBytes(dest + "set2.cab", parts[1]));
     failsPromptly("folder part");
@@ -335,8 +335,8 @@ TEST_F(Cabinet, SetWithAMissingOrWrongNextPartEndsPromptly)
 
     // The selective variant as well, in every build.
     DeleteFileA(second.c_str());
-    spec = TwoPartSet();
-    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(spec)[0]));
+    plan = TwoPartSet();
+    ASSERT_TRUE(WriteBytes(first, BuildStoredCabinetSet(plan)[0]));
     for (CabinetBuild build : {CABINET_BUILD_MANAGER, CABINET_BUILD_CONVERTER}) {
         const DWORD start = GetTickCount();
         EXPECT_FALSE(ExtractCabinetFile(first.c_str(), dest.c_str(), "big.dat",
@@ -347,8 +347,8 @@ TEST_F(Cabinet, SetWithAMissingOrWrongNextPartEndsPromptly)
 
 TEST_F(Cabinet, WholeSetExtractsPartByPart)
 {
-    const CabSetSpec spec = TwoPartSet();
-    const auto parts = BuildStoredCabinetSet(spec);
+    const CabSetSpec plan = TwoPartSet();
+    const auto parts = BuildStoredCabinetSet(plan);
     const std::string first = scratch / "set1.cab", second = scratch / "set2.cab";
     ASSERT_TRUE(WriteBytes(first, parts[0]));
     ASSERT_TRUE(WriteBytes(second, parts[1]));
@@ -357,7 +357,7 @@ TEST_F(Cabinet, WholeSetExtractsPartByPart)
     // second part where it runs on.
     EXPECT_TRUE(ExtractCabinet(first.c_str(), dest.c_str()));
     EXPECT_EQ((std::vector<std::string>{"big.dat"}), ListTree(dest));
-    EXPECT_EQ(spec.spanning.data, Read(dest + "big.dat"));
+    EXPECT_EQ(plan.spanning.data, Read(dest + "big.dat"));
     // The second gives the files that start in it and passes over the rest.
     ASSERT_TRUE(DeleteFileA((dest + "big.dat").c_str()));
     EXPECT_TRUE(ExtractCabinet(second.c_str(), dest.c_str()));
@@ -367,7 +367,7 @@ TEST_F(Cabinet, WholeSetExtractsPartByPart)
     // Extracting again gives the same files again.
     EXPECT_TRUE(ExtractCabinet(first.c_str(), dest.c_str()));
     EXPECT_TRUE(ExtractCabinet(second.c_str(), dest.c_str()));
-    EXPECT_EQ(spec.spanning.data, Read(dest + "big.dat"));
+    EXPECT_EQ(plan.spanning.data, Read(dest + "big.dat"));
 }
 
 }  // namespace

@@ -714,11 +714,11 @@ TEST_F(Client, SkinPackageThatIsPartOfASetGivesMessage9)
 {
     TestSkin skin("setpart");
     skin.Publish();
-    CabSetSpec spec;
-    spec.spanning = {"back.bmp", std::string(9000, 'b')};
-    spec.splitAt = 3000;
-    spec.firstName = "main.tvd";
-    const auto parts = BuildStoredCabinetSet(spec);
+    CabSetSpec plan;
+    plan.spanning = {"back.bmp", std::string(9000, 'b')};
+    plan.splitAt = 3000;
+    plan.firstName = "main.tvd";
+    const auto parts = BuildStoredCabinetSet(plan);
     ASSERT_TRUE(WriteBytes(skin.Folder() + "main.tvd", parts[0]));
     // What an earlier download cut off by a crash left in the skin's cache
     // folder: the next download removes it, and nothing of another name.

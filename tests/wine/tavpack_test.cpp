@@ -116,10 +116,10 @@ TEST_F(Tavpack, EncipheredPackageExtractsOnlyOnceDeciphered)
 
 TEST_F(Tavpack, FirstPartOfASetEndsPromptly)
 {
-    CabSetSpec spec;
-    spec.spanning = {"big.dat", std::string(9000, 's')};
-    spec.splitAt = 4000;
-    ASSERT_TRUE(WriteBytes(scratch / "set1.cab", BuildStoredCabinetSet(spec)[0]));
+    CabSetSpec plan;
+    plan.spanning = {"big.dat", std::string(9000, 's')};
+    plan.splitAt = 4000;
+    ASSERT_TRUE(WriteBytes(scratch / "set1.cab", BuildStoredCabinetSet(plan)[0]));
     ASSERT_TRUE(CreateDirectoryA((scratch / "out").c_str(), nullptr));
     std::string out;
     const DWORD start = GetTickCount();
