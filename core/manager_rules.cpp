@@ -10,8 +10,12 @@ namespace mgr {
 bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
                    std::string* folder)
 {
+    // The folder's name ends at a zero byte wherever it is used, so the
+    // address is read only up to one: "..\0x" must not pass as a host and
+    // then name the cache's parent.
     AddressParts parts;
-    if (!SplitAddress(address, &parts) || parts.host.empty() || IsUnsafeHostPiece(parts.host))
+    if (!SplitAddress(address.substr(0, address.find('\0')), &parts) || parts.host.empty() ||
+        IsUnsafeHostPiece(parts.host))
         return false;
     *folder = windowsDir + "\\tavik\\cache\\" + EscapeFolderName(parts.host) + "\\" +
               EscapeFolderName(parts.path) + "\\";
