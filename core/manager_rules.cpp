@@ -31,7 +31,10 @@ bool IsPersonalFileArgument(const std::string& commandLine, std::string* path)
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         text = text.substr(1, text.size() - 2);
     const size_t dot = text.rfind('.');
-    if (dot == std::string::npos || strcasecmp(text.c_str() + dot + 1, kPersonalExtension) != 0)
+    // The whole rest is compared: a zero byte must not end the extension early.
+    const size_t extension = sizeof kPersonalExtension - 1;
+    if (dot == std::string::npos || text.size() - dot - 1 != extension ||
+        strncasecmp(text.c_str() + dot + 1, kPersonalExtension, extension) != 0)
         return false;
     *path = text;
     return true;

@@ -48,6 +48,12 @@ TEST(ManagerRules, CacheFolderEndsAtAZeroByte)
     EXPECT_EQ("unchanged", folder);
     ASSERT_TRUE(CacheFolderOf("W", "http://H/dir/\0/../x"s, &folder));
     EXPECT_EQ("W\\tavik\\cache\\H\\%1dir%1\\", folder);
+
+    // Nor does a zero byte end a personal file's extension.
+    std::string path = "unchanged";
+    EXPECT_FALSE(IsPersonalFileArgument("C:\\a.TVF\0x"s, &path));
+    EXPECT_EQ("unchanged", path);
+    EXPECT_TRUE(IsPersonalFileArgument("C:\\a.TVF"s, &path));
 }
 
 TEST(ManagerRules, PersonalFileArgument)
