@@ -10,8 +10,12 @@ namespace mgr {
 bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
                    std::string* folder)
 {
+    // The folder's name ends at a zero byte wherever it is used, so the
+    // address is read only up to one: "..\0x" must not pass as a host and
+    // then name the cache's parent.
     AddressParts parts;
-    if (!SplitAddress(address, &parts) || parts.host.empty() || IsUnsafeHostPiece(parts.host))
+    if (!SplitAddress(address.substr(0, address.find('\0')), &parts) || parts.host.empty() ||
+        IsUnsafeHostPiece(parts.host))
         return false;
     *folder = windowsDir + "\\tavik\\cache\\" + EscapeFolderName(parts.host) + "\\" +
               EscapeFolderName(parts.path) + "\\";
@@ -27,7 +31,10 @@ bool IsPersonalFileArgument(const std::string& commandLine, std::string* path)
     if (text.size() >= 2 && text.front() == '"' && text.back() == '"')
         text = text.substr(1, text.size() - 2);
     const size_t dot = text.rfind('.');
-    if (dot == std::string::npos || strcasecmp(text.c_str() + dot + 1, kPersonalExtension) != 0)
+    // The whole rest is compared: a zero byte must not end the extension early.
+    const size_t extension = sizeof kPersonalExtension - 1;
+    if (dot == std::string::npos || text.size() - dot - 1 != extension ||
+        strncasecmp(text.c_str() + dot + 1, kPersonalExtension, extension) != 0)
         return false;
     *path = text;
     return true;

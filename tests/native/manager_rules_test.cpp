@@ -37,6 +37,25 @@ TEST(ManagerRules, CacheFolderOfAnAddress)
     }
 }
 
+TEST(ManagerRules, CacheFolderEndsAtAZeroByte)
+{
+    // A zero byte would cut the folder's name where Windows reads it: a host
+    // of "..\0x" named the cache's parent, and "H\0/../.." left a zero inside.
+    using namespace std::string_literals;
+    std::string folder = "unchanged";
+    EXPECT_FALSE(CacheFolderOf("W", "http://..\0x/a/"s, &folder));
+    EXPECT_FALSE(CacheFolderOf("W", "\0http://H/"s, &folder));
+    EXPECT_EQ("unchanged", folder);
+    ASSERT_TRUE(CacheFolderOf("W", "http://H/dir/\0/../x"s, &folder));
+    EXPECT_EQ("W\\tavik\\cache\\H\\%1dir%1\\", folder);
+
+    // Nor does a zero byte end a personal file's extension.
+    std::string path = "unchanged";
+    EXPECT_FALSE(IsPersonalFileArgument("C:\\a.TVF\0x"s, &path));
+    EXPECT_EQ("unchanged", path);
+    EXPECT_TRUE(IsPersonalFileArgument("C:\\a.TVF"s, &path));
+}
+
 TEST(ManagerRules, PersonalFileArgument)
 {
     struct Case {
