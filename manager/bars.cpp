@@ -25,19 +25,6 @@ const NavItem kNavItems[] = {
     {"Tavik Internet", "tavikinternet", ID_PAGE_INTERNET},
 };
 
-HFONT BarFont(LONG weight)
-{
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof metrics;
-    LOGFONTA font = {};
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        font = metrics.lfStatusFont;
-    else
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfWeight = weight;
-    return CreateFontIndirectA(&font);
-}
-
 }  // namespace
 
 // ---- CImageButton ----
@@ -150,7 +137,7 @@ bool CTitleBar::CreateTitleBar(fw::FrameWindow* frame, const std::string& captio
     const RECT initial = {0, 0, 100, kTitleBarHeight};
     if (!CreateBar(frame, initial, kDockTop, IDC_TITLEBAR, WS_EX_CLIENTEDGE))
         return false;
-    font_.reset(BarFont(300));
+    font_.reset(SystemStatusFont(300, false));
     toolTip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
                                0, 0, 0, hwnd_, nullptr, fw::App::Instance(), nullptr);
     SetPropA(hwnd_, "TavikToolTip", toolTip_);
@@ -248,7 +235,7 @@ bool CFlashBar::CreateNavBar(fw::FrameWindow* frame)
 {
     pictures_.reset(static_cast<HBITMAP>(LoadImageA(fw::App::Instance(), MAKEINTRESOURCEA(IDB_NAV),
                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    font_.reset(BarFont(FW_NORMAL));
+    font_.reset(SystemStatusFont(FW_NORMAL, false));
     const RECT initial = {0, 0, kWidth, 100};
     return CreateBar(frame, initial, kDockLeft, IDC_NAVBAR, WS_EX_CLIENTEDGE);
 }

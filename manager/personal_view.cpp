@@ -37,19 +37,6 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int* width, int* height)
     return pixels;
 }
 
-// The status bar's font of the system, optionally underlined.
-HFONT StatusFont(bool underlined)
-{
-    NONCLIENTMETRICSA metrics = {};
-    metrics.cbSize = sizeof metrics;
-    LOGFONTA font = {};
-    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
-        font = metrics.lfStatusFont;
-    else
-        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
-    font.lfUnderline = underlined ? TRUE : FALSE;
-    return CreateFontIndirectA(&font);
-}
 
 // A preview (a bitmap file in memory) as a bitmap, through a temporary
 // file named with the prefix "tvpr" that is deleted at once.
@@ -310,8 +297,8 @@ bool CTavPersonalView::OnCreate(CREATESTRUCTA* cs)
     fw::UniqueBitmap folder(static_cast<HBITMAP>(LoadImageA(fw::App::Instance(),
         MAKEINTRESOURCEA(IDB_FOLDER), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     folderFace_.reset(ComposeFace(folder.get()));
-    font_.reset(StatusFont(false));
-    hotFont_.reset(StatusFont(true));
+    font_.reset(SystemStatusFont(0, false));
+    hotFont_.reset(SystemStatusFont(0, true));
     return true;
 }
 
@@ -543,4 +530,19 @@ void CTavPersonalView::ShowFileInfo(const CPersonalFile& file)
 {
     CFileInfoDlg dialog(file);
     dialog.RunModal(fw::App::Instance(), IDD_FILEINFO, GetAncestor(hwnd_, GA_ROOT));
+}
+
+HFONT SystemStatusFont(LONG weight, bool underlined)
+{
+    NONCLIENTMETRICSA metrics = {};
+    metrics.cbSize = sizeof metrics;
+    LOGFONTA font = {};
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        font = metrics.lfStatusFont;
+    else
+        GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    if (weight != 0)
+        font.lfWeight = weight;
+    font.lfUnderline = underlined ? TRUE : FALSE;
+    return CreateFontIndirectA(&font);
 }

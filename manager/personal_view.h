@@ -13,6 +13,10 @@
 #include "framework/handles.h"
 #include "manager/personal_open.h"
 
+// The system's status-bar font, with `weight` (0 keeps the system's) and
+// optionally underlined; the caller owns it.
+HFONT SystemStatusFont(LONG weight, bool underlined);
+
 class CTavPersonalDoc;
 class CTavPersonalView;
 

@@ -16,29 +16,12 @@ import struct
 import sys
 from pathlib import Path
 
+# The demo skin's BMP writer and colour mix serve these pictures too.
+sys.path.insert(0, str(Path(__file__).resolve().parents[2] / "demo"))
+from make_demo_skin import bmp, mix  # noqa: E402
+
 PAGE = (233, 233, 233)
 BAR = (214, 214, 214)
-
-
-def bmp(width, height, pixel):
-    """pixel(x, y) -> (r, g, b), y from the top."""
-    stride = (width * 3 + 3) & ~3
-    rows = []
-    for y in reversed(range(height)):
-        row = bytearray()
-        for x in range(width):
-            r, g, b = pixel(x, y)
-            row += bytes((b, g, r))
-        row += bytes(stride - width * 3)
-        rows.append(bytes(row))
-    data = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(data), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(data), 0, 0, 14 + len(info))
-    return head + info + data
-
-
-def mix(a, b, t):
-    return tuple(int(a[i] + (b[i] - a[i]) * t) for i in range(3))
 
 
 def round_rect(x, y, l, t, r, b, radius):
