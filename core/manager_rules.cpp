@@ -1,5 +1,7 @@
 #include "core/manager_rules.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <strings.h>
 
@@ -83,6 +85,61 @@ std::vector<Point> WrapLayout(int count, int clientWidth)
         }
     }
     return cells;
+}
+
+CachePageLayout LayOutCachePage(const std::vector<size_t>& entryCounts, int clientWidth)
+{
+    CachePageLayout page;
+    page.width = std::max(clientWidth, kMinCacheWidth);
+    const int64_t columns = std::max(1, (page.width - 2 * kGroupMargin) / kCellSize);
+    const int64_t limit = kMaxPageHeight;
+    int64_t y = 0;
+    for (size_t entries : entryCounts) {
+        const int64_t rows = (static_cast<int64_t>(std::min<size_t>(entries, static_cast<size_t>(limit))) +
+                              columns - 1) / columns;
+        Rect group;
+        group.left = kGroupMargin;
+        group.right = page.width - kGroupMargin;
+        group.top = static_cast<int>(std::min(limit, y + kGroupMargin));
+        y = std::min(limit, y + rows * kCellSize + kGroupStripHeight);
+        group.bottom = static_cast<int>(y);
+        page.groups.push_back(group);
+    }
+    page.scrollHeight = static_cast<int>(std::min(limit, y + kGroupMargin));
+    return page;
+}
+
+GroupParts HostGroupParts(int width, int buttonWidth, int buttonHeight)
+{
+    GroupParts parts;
+    parts.caption.left = kGroupCaptionIndent;
+    parts.caption.top = 0;
+    parts.caption.right = width - buttonWidth - kGroupCaptionGap;
+    parts.caption.bottom = kGroupStripHeight;
+    parts.deleteButton.left = width - kDeleteButtonRight - buttonWidth;
+    parts.deleteButton.top = kDeleteButtonTop;
+    parts.deleteButton.right = width - kDeleteButtonRight;
+    parts.deleteButton.bottom = kDeleteButtonTop + buttonHeight;
+    return parts;
+}
+
+ItemParts ThumbItemParts(Point cell)
+{
+    ItemParts parts;
+    parts.cell = {cell.x, cell.y + kGroupStripHeight, cell.x + kCellSize,
+                  cell.y + kGroupStripHeight + kCellSize};
+    parts.face = {parts.cell.left + kItemFaceIndent, parts.cell.top};
+    parts.caption = {parts.cell.left, parts.cell.top + kItemCaptionTop, parts.cell.right,
+                     parts.cell.bottom - kItemCaptionBottomGap};
+    return parts;
+}
+
+std::string HostAddress(const std::string& hostFolder)
+{
+    std::string host = hostFolder;
+    for (size_t at = host.find("%2"); at != std::string::npos; at = host.find("%2", at + 1))
+        host.replace(at, 2, ":");
+    return kVisitScheme + host;
 }
 
 ScrollSizes ScrollSizesFor(int count, int clientWidth)

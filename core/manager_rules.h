@@ -92,6 +92,84 @@ enum UpResult {
 };
 UpResult FolderUp(std::string* folder);
 
+// ---- The visited-skins page ----
+
+// Host groups: the page keeps at least this width (a narrower client
+// scrolls), a margin around each group, and the group's top strip with the
+// host's caption and the delete button.
+const int kMinCacheWidth = 170;
+const int kGroupMargin = 10;
+const int kGroupStripHeight = 20;
+const int kGroupCaptionIndent = 20;  // the caption's left edge in the strip
+const int kGroupCaptionGap = 10;     // between the caption and the delete button
+const int kDeleteButtonRight = 5;    // the delete button's gap to the right edge
+const int kDeleteButtonTop = 1;
+const int kFirstGroupId = 500;       // group i is child window 500 + i
+// A thumbnail item: its 120 x 120 face at (cell x + 15, cell y), its
+// caption from 115 below the cell's top to 5 above its bottom.
+const int kItemFaceIndent = 15;
+const int kItemCaptionTop = 115;
+const int kItemCaptionBottomGap = 5;
+// Commands a group sends to the page, with the group as lParam.
+const int kVisitHostCommand = 112;
+const int kDeleteHostCommand = 121;
+const int kFirstItemCommand = 150;  // item n: 150 + n
+// The most items a group can address with a 16-bit command id.
+const int kMaxItemCommands = 0xFFFF - kFirstItemCommand + 1;
+// A thumbnail is 1078 + 120 x 120 bytes; nothing larger is read for one.
+const unsigned long kMaxThumbnailBytes = 1u << 20;
+// The shell's address of a host folder.
+const char kVisitScheme[] = "http://";
+
+struct Rect {
+    int left = 0;
+    int top = 0;
+    int right = 0;
+    int bottom = 0;
+};
+
+// Where the groups go in a page of `clientWidth`: width = clientWidth, at
+// least 170; columns = (width - 20) / 150 (at least 1); group i at
+// (10, y + 10) to (width - 10, y + rows x 150 + 20) with rows = ceiling(its
+// entries / columns), the next group from that bottom; scroll height = the
+// last bottom + 10 (10 without groups). Heights stop growing at kMaxPageHeight
+// rather than overflow.
+const int kMaxPageHeight = 0x3FFFFFFF;
+struct CachePageLayout {
+    int width = 0;         // the scroll width
+    int scrollHeight = 0;
+    std::vector<Rect> groups;
+};
+CachePageLayout LayOutCachePage(const std::vector<size_t>& entryCounts, int clientWidth);
+
+// The parts of a host group of client width `width` whose delete button
+// (one state) is `buttonWidth` x `buttonHeight`.
+struct GroupParts {
+    Rect caption;       // (20, 0) to (width - button width - 10, 20)
+    Rect deleteButton;  // 5 from the right edge, 1 from the top
+};
+GroupParts HostGroupParts(int width, int buttonWidth, int buttonHeight);
+
+// An item's cell (from WrapLayout, moved down by the strip) and its parts.
+struct ItemParts {
+    Rect cell;
+    Point face;     // top-left of the 120 x 120 face
+    Rect caption;
+};
+ItemParts ThumbItemParts(Point cell);
+
+// The item whose command this is, or -1.
+inline int ItemOfCommand(int command)
+{
+    return command >= kFirstItemCommand && command < kFirstItemCommand + kMaxItemCommands
+               ? command - kFirstItemCommand
+               : -1;
+}
+
+// The address a host folder stands for: "http://" and the host, with the
+// port's ':' (kept in the folder's name as "%2") given back.
+std::string HostAddress(const std::string& hostFolder);
+
 // The id of the n-th button (from 0) and whether a button may have one.
 inline bool HasButtonId(int index) { return index >= 0 && index < kMaxButtons; }
 inline int ButtonId(int index) { return kFirstButtonId + index; }

@@ -31,20 +31,6 @@ bool SetUpComponents(HWND) { return true; }
 // The about box: OK closes it.
 class CAboutDlg : public fw::Dialog<CAboutDlg> {};
 
-// ---- CTavCacheView ----
-
-LRESULT CTavCacheView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_ERASEBKGND) {
-        RECT client;
-        GetClientRect(hwnd_, &client);
-        fw::UniqueBrush grey(CreateSolidBrush(kPageGrey));
-        FillRect(reinterpret_cast<HDC>(wParam), &client, grey.get());
-        return 1;
-    }
-    return View::HandleMessage(message, wParam, lParam);
-}
-
 // ---- CInternetView ----
 
 CInternetView::~CInternetView()
@@ -169,6 +155,8 @@ void CMainFrame::SwitchPage(Page page)
     case kVisitedTavik:
         if (!cacheView_) {
             cacheView_.reset(new CTavCacheView);
+            cacheView_->cacheRoot = cacheRoot;
+            cacheView_->SetFrame(this);
             if (!cacheView_->CreateView(hwnd_, ID_VIEW_CACHE, nullptr, WS_CHILD, WS_EX_CLIENTEDGE)) {
                 cacheView_.reset();
                 return;

@@ -8,20 +8,11 @@
 
 #include "framework/docview.h"
 #include "manager/bars.h"
+#include "manager/cache_view.h"
 #include "skinui/browser_host.h"
 
 class CTavPersonalView;
 class CSplashWindow;
-
-// The visited-skins page: its title and buttons, and an empty page for now.
-class CTavCacheView : public fw::View {
-public:
-    void Refresh() {}
-    void ClearAll() {}
-
-protected:
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-};
 
 // The product's local page, "info\under.htm" beside the program, in the
 // WebBrowser control hosted by skinui's BrowserHost.
@@ -77,6 +68,9 @@ public:
     bool wantSplash = true;
     // Counts page rebuilds (a switch to the page shown does none).
     int pageBuilds = 0;
+    // The Visited Tavik page's cache root, with a trailing backslash (set
+    // before the page is first shown); empty: the client's own cache.
+    std::string cacheRoot;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -6,6 +6,7 @@ usage: make_manager_bitmaps.py OUTDIR
   upto.bmp, browse.bmp, refresh.bmp, clear.bmp
                 title-bar buttons: four 28 x 28 states stacked (normal,
                 pressed, hot, disabled)
+  delete.bmp    a host group's delete button: four 16 x 16 states stacked
   nav.bmp       the navigation bar's three pictures side by side, 48 x 48 each
   fileinfo.bmp  the file information picture, 32 x 32
   splash.bmp    the splash picture, 360 x 220
@@ -22,6 +23,7 @@ from make_demo_skin import bmp, mix  # noqa: E402
 
 PAGE = (233, 233, 233)
 BAR = (214, 214, 214)
+STRIP = (212, 212, 212)  # a host group's top strip
 
 
 def round_rect(x, y, l, t, r, b, radius):
@@ -75,6 +77,22 @@ def button(shape, colour):
         dx, dy = (1, 1) if state == 1 else (0, 0)
         return ink if shape(x - dx, yy - dy) else face
     return 28, 28 * 4, pixel
+
+
+def delete_button():
+    """Four states of a 16 x 16 cross on the group strip's grey, stacked."""
+    def pixel(x, y):
+        state, yy = divmod(y, 16)
+        face = {0: STRIP, 1: (180, 180, 180), 2: (236, 240, 250), 3: STRIP}[state]
+        ink = {0: (120, 60, 60), 1: (150, 20, 20), 2: (210, 40, 40), 3: (165, 165, 165)}[state]
+        if state in (1, 2) and (x in (0, 15) or yy in (0, 15)):
+            return (110, 110, 110) if state == 1 else (120, 130, 160)
+        dx, dy = (1, 1) if state == 1 else (0, 0)
+        cx, cy = x - dx - 7.5, yy - dy - 7.5
+        if abs(cx) <= 4.5 and abs(cy) <= 4.5 and (abs(cx - cy) <= 1 or abs(cx + cy) <= 1):
+            return ink
+        return face
+    return 16, 16 * 4, pixel
 
 
 def nav(x, y):
@@ -151,6 +169,8 @@ def main():
                                 ("clear", cross, (200, 50, 50))):
         w, h, p = button(shape, colour)
         (out / (name + ".bmp")).write_bytes(bmp(w, h, p))
+    w, h, p = delete_button()
+    (out / "delete.bmp").write_bytes(bmp(w, h, p))
     (out / "nav.bmp").write_bytes(bmp(144, 48, nav))
     (out / "fileinfo.bmp").write_bytes(bmp(32, 32, fileinfo))
     (out / "splash.bmp").write_bytes(bmp(360, 220, splash))

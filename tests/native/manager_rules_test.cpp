@@ -185,3 +185,99 @@ TEST(ManagerRules, ButtonIdsFitOneByte)
     EXPECT_FALSE(HasButtonId(246));
     EXPECT_FALSE(HasButtonId(-1));
 }
+
+TEST(ManagerRules, CachePageLayout)
+{
+    struct Case {
+        const char* what;
+        std::vector<size_t> entries;
+        int clientWidth;
+        int width;
+        int scrollHeight;
+        std::vector<Rect> groups;
+    } cases[] = {
+        {"no groups", {}, 600, 600, 10, {}},
+        // (600 - 20) / 150 = 3 columns: 4 entries take two rows.
+        {"three hosts", {4, 3, 1}, 600, 600, 10 + 320 + 170 + 170,
+         {{10, 10, 590, 320}, {10, 330, 590, 490}, {10, 500, 590, 660}}},
+        {"exactly a row", {3}, 620, 620, 180, {{10, 10, 610, 170}}},
+        // Narrower than 170 scrolls a page 170 wide, one column.
+        {"narrow", {2}, 100, 170, 330, {{10, 10, 160, 320}}},
+        {"at the minimum", {1}, 170, 170, 180, {{10, 10, 160, 170}}},
+        {"a negative width", {1}, -5, 170, 180, {{10, 10, 160, 170}}},
+        {"just under two columns", {2}, 319, 319, 330, {{10, 10, 309, 320}}},
+        {"two columns", {2}, 320, 320, 180, {{10, 10, 310, 170}}},
+        {"an empty host", {0}, 400, 400, 30, {{10, 10, 390, 20}}},
+    };
+    for (const Case& c : cases) {
+        const CachePageLayout page = LayOutCachePage(c.entries, c.clientWidth);
+        EXPECT_EQ(c.width, page.width) << c.what;
+        EXPECT_EQ(c.scrollHeight, page.scrollHeight) << c.what;
+        ASSERT_EQ(c.groups.size(), page.groups.size()) << c.what;
+        for (size_t i = 0; i < c.groups.size(); ++i) {
+            EXPECT_EQ(c.groups[i].left, page.groups[i].left) << c.what << " " << i;
+            EXPECT_EQ(c.groups[i].top, page.groups[i].top) << c.what << " " << i;
+            EXPECT_EQ(c.groups[i].right, page.groups[i].right) << c.what << " " << i;
+            EXPECT_EQ(c.groups[i].bottom, page.groups[i].bottom) << c.what << " " << i;
+        }
+    }
+}
+
+TEST(ManagerRules, CachePageLayoutStopsGrowingInsteadOfOverflowing)
+{
+    // A huge host or very many hosts: no overflow, heights stay ordered.
+    const size_t huge = static_cast<size_t>(-1);
+    for (int width : {170, 171, 1000}) {
+        const CachePageLayout page = LayOutCachePage({huge, 5, huge}, width);
+        ASSERT_EQ(3u, page.groups.size());
+        EXPECT_EQ(kMaxPageHeight, page.scrollHeight) << width;
+        for (const Rect& g : page.groups) {
+            EXPECT_LE(g.top, g.bottom) << width;
+            EXPECT_LE(g.bottom, kMaxPageHeight) << width;
+        }
+    }
+    const CachePageLayout many = LayOutCachePage(std::vector<size_t>(10000, 1000), 170);
+    EXPECT_EQ(kMaxPageHeight, many.scrollHeight);
+    EXPECT_EQ(kMaxPageHeight, many.groups.back().bottom);
+}
+
+TEST(ManagerRules, HostGroupAndItemParts)
+{
+    const GroupParts g = HostGroupParts(580, 16, 16);
+    EXPECT_EQ(20, g.caption.left);
+    EXPECT_EQ(0, g.caption.top);
+    EXPECT_EQ(580 - 16 - 10, g.caption.right);
+    EXPECT_EQ(20, g.caption.bottom);
+    EXPECT_EQ(580 - 5 - 16, g.deleteButton.left);
+    EXPECT_EQ(1, g.deleteButton.top);
+    EXPECT_EQ(575, g.deleteButton.right);
+    EXPECT_EQ(17, g.deleteButton.bottom);
+
+    const ItemParts item = ThumbItemParts({150, 150});
+    EXPECT_EQ(150, item.cell.left);
+    EXPECT_EQ(170, item.cell.top);
+    EXPECT_EQ(300, item.cell.right);
+    EXPECT_EQ(320, item.cell.bottom);
+    EXPECT_EQ(165, item.face.x);
+    EXPECT_EQ(170, item.face.y);
+    EXPECT_EQ(150, item.caption.left);
+    EXPECT_EQ(285, item.caption.top);
+    EXPECT_EQ(300, item.caption.right);
+    EXPECT_EQ(315, item.caption.bottom);
+}
+
+TEST(ManagerRules, ItemCommandsAndHostAddresses)
+{
+    EXPECT_EQ(-1, ItemOfCommand(112));
+    EXPECT_EQ(-1, ItemOfCommand(149));
+    EXPECT_EQ(0, ItemOfCommand(150));
+    EXPECT_EQ(105, ItemOfCommand(255));
+    EXPECT_EQ(106, ItemOfCommand(256));  // a whole 16-bit id, not one byte
+    EXPECT_EQ(0xFFFF - 150, ItemOfCommand(0xFFFF));
+    EXPECT_EQ(-1, ItemOfCommand(0x10000));
+
+    EXPECT_EQ("http://www.example.com", HostAddress("www.example.com"));
+    // The client keeps a port's ':' as "%2" in the folder's name.
+    EXPECT_EQ("http://127.0.0.1:8080", HostAddress("127.0.0.1%28080"));
+    EXPECT_EQ("http://h%1", HostAddress("h%1"));
+}
