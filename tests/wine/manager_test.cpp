@@ -203,6 +203,7 @@ protected:
         doc = view->doc();
         view->launchPlace.windowsDir = windows.path().substr(0, windows.path().size() - 1);
         view->launchPlace.browserPath = windows / "none.tve";
+        frame->cacheRoot = windows.path();
         SetWindowPos(frame->hwnd(), nullptr, 0, 0, 800, 600, SWP_NOZORDER);
         PumpMessages(20);
     }
@@ -539,7 +540,8 @@ TEST(ManagerResources, EnglishAndJapanese)
         // String 128 and its neighbours live in block 128 / 16 + 1.
         EXPECT_NE(nullptr, FindResourceExA(self, RT_STRING, MAKEINTRESOURCEA(IDR_MAINFRAME / 16 + 1), language));
     }
-    for (UINT id : {IDB_FOLDER, IDB_UPTO, IDB_BROWSE, IDB_REFRESH, IDB_NAV, IDB_CLEAR, IDB_FILEINFO, IDB_SPLASH}) {
+    for (UINT id : {IDB_FOLDER, IDB_UPTO, IDB_BROWSE, IDB_REFRESH, IDB_NAV, IDB_CLEAR, IDB_FILEINFO, IDB_SPLASH,
+                    IDB_DELETE_HOST}) {
         fw::UniqueBitmap bitmap(LoadBitmapA(self, MAKEINTRESOURCEA(id)));
         EXPECT_TRUE(bitmap) << id;
     }
@@ -547,6 +549,12 @@ TEST(ManagerResources, EnglishAndJapanese)
     EXPECT_EQ("Tavik Personal\n\nTavik Pers\n\n\nTavik Personal.Document\nTavikPers Document",
               fw::App::LoadText(IDR_MAINFRAME));
     EXPECT_EQ(std::string(38, ' '), fw::App::LoadText(IDS_PROGRESS_PANE));
+    EXPECT_EQ("Updating tavik cache.", fw::App::LoadText(IDS_UPDATING_CACHE));
+    // The delete button of a host group: four states stacked.
+    BITMAP info;
+    fw::UniqueBitmap button(LoadBitmapA(self, MAKEINTRESOURCEA(IDB_DELETE_HOST)));
+    ASSERT_TRUE(GetObjectA(button.get(), sizeof info, &info));
+    EXPECT_EQ(info.bmWidth * 4, info.bmHeight);
 }
 
 TEST(ManagerSplash, AKeyClosesTheSplash)
