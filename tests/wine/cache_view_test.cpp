@@ -118,6 +118,13 @@ protected:
                   (programs / "tvfbrowser.tve").c_str(), FALSE);
     }
 
+    void TearDown() override
+    {
+        // The frame goes with the app: no quit message for later tests.
+        if (frame)
+            frame->quitOnDestroy = false;
+    }
+
     // A skin in <root>\<host>\<path>\<name>.tvc with its package, whose
     // background is white around a red square.
     void AddSkin(const std::string& host, const std::string& path, const std::string& name,
@@ -449,6 +456,7 @@ TEST_F(CachePage, ClosingThePageWritesTheCatalogue)
     AddSkin("w.example", "%1a%1", "s", "S");
     ShowPage();
     DeleteFileA((root / "index.dat").c_str());
+    frame->quitOnDestroy = false;  // later tests' message loops go on
     DestroyWindow(frame->hwnd());
     const std::string written = Text(root / "index.dat");
     ASSERT_GE(written.size(), 40u);
