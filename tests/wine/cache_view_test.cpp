@@ -273,6 +273,16 @@ TEST_F(CachePage, PaintShowsGreysFacesAndLooks)
     const int bx = width - 5 - button.cx, by = 1;
     EXPECT_EQ(0xD4D4D4u, at(bx + 2, by + 2));
     EXPECT_NE(0xD4D4D4u, at(bx + 8, by + 8));  // the cross
+    // The same on the screen, painted by the window itself.
+    SetForegroundWindow(frame->hwnd());
+    RedrawWindow(frame->hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    PumpMessages(50);
+    RECT onScreen;
+    GetWindowRect(group, &onScreen);
+    const std::vector<uint32_t> screen = CaptureScreen(onScreen);
+    EXPECT_EQ(0xD4D4D4u, screen[10 * width + 5]);
+    EXPECT_EQ(0xF5F5F5u, screen[(20 + 2) * width + 15 + 2]);
+    EXPECT_EQ(kRed, screen[(20 + 60) * width + 15 + 60]);
 
     struct Look {
         POINT mouse;
