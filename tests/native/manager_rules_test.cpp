@@ -241,31 +241,6 @@ TEST(ManagerRules, CachePageLayoutStopsGrowingInsteadOfOverflowing)
     EXPECT_EQ(kMaxPageHeight, many.groups.back().bottom);
 }
 
-TEST(ManagerRules, HostGroupAndItemParts)
-{
-    const GroupParts g = HostGroupParts(580, 16, 16);
-    EXPECT_EQ(20, g.caption.left);
-    EXPECT_EQ(0, g.caption.top);
-    EXPECT_EQ(580 - 16 - 10, g.caption.right);
-    EXPECT_EQ(20, g.caption.bottom);
-    EXPECT_EQ(580 - 5 - 16, g.deleteButton.left);
-    EXPECT_EQ(1, g.deleteButton.top);
-    EXPECT_EQ(575, g.deleteButton.right);
-    EXPECT_EQ(17, g.deleteButton.bottom);
-
-    const ItemParts item = ThumbItemParts({150, 150});
-    EXPECT_EQ(150, item.cell.left);
-    EXPECT_EQ(170, item.cell.top);
-    EXPECT_EQ(300, item.cell.right);
-    EXPECT_EQ(320, item.cell.bottom);
-    EXPECT_EQ(165, item.face.x);
-    EXPECT_EQ(170, item.face.y);
-    EXPECT_EQ(150, item.caption.left);
-    EXPECT_EQ(285, item.caption.top);
-    EXPECT_EQ(300, item.caption.right);
-    EXPECT_EQ(315, item.caption.bottom);
-}
-
 TEST(ManagerRules, ItemCommandsAndHostAddresses)
 {
     EXPECT_EQ(-1, ItemOfCommand(112));
