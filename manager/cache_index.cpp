@@ -254,20 +254,13 @@ void SetProgress(HWND progress, int position)
         SendMessageA(progress, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
-// Makes the thumbnail of the bitmap file `picture` into the file `target`.
-bool MakeThumbnailFile(const std::string& picture, const std::string& target,
-                       std::vector<unsigned char>* thumbnail)
+// Makes the thumbnail of the bitmap file `picture`.
+bool MakeThumbnailBytes(const std::string& picture, std::vector<unsigned char>* thumbnail)
 {
     std::vector<unsigned char> source;
     if (!ReadWholeFile(picture, kMaxPictureBytes, &source))
         return false;
-    if (thumb::MakeThumbnail(source.data(), source.size(), thumbnail) != thumb::ThumbError::kOk)
-        return false;
-    fw::UniqueFile out(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!out || !WriteAll(out.get(), thumbnail->data(), thumbnail->size()))
-        return false;
-    return CloseHandle(out.release()) != FALSE;
+    return thumb::MakeThumbnail(source.data(), source.size(), thumbnail) == thumb::ThumbError::kOk;
 }
 
 std::string TempFileIn(const std::string& folder)
@@ -278,12 +271,82 @@ std::string TempFileIn(const std::string& folder)
     return path;
 }
 
+// The old image.dat during a rebuild: read whole once when it is of a usual
+// size, otherwise read piece by piece.
+class OldImage {
+public:
+    bool Open(const std::string& path)
+    {
+        file_ = OpenForReading(path);
+        unsigned long long size = 0;
+        if (!file_ || !FileSize(file_.get(), &size))
+            return false;
+        if (size <= kWholeImageBytes) {
+            whole_.resize(static_cast<size_t>(size));
+            inMemory_ = size == 0 || ReadAll(file_.get(), whole_.data(), static_cast<DWORD>(size));
+            if (!inMemory_)
+                whole_.clear();
+        }
+        return true;
+    }
+    void Close()
+    {
+        file_.reset();
+        std::vector<unsigned char>().swap(whole_);
+        inMemory_ = false;
+    }
+    bool Read(unsigned long long offset, unsigned long length, std::vector<unsigned char>* bytes)
+    {
+        if (!inMemory_)
+            return file_ && ReadRange(file_.get(), offset, length, bytes);
+        bytes->clear();
+        if (offset > whole_.size() || length > whole_.size() - offset)
+            return false;
+        bytes->assign(whole_.begin() + static_cast<ptrdiff_t>(offset),
+                      whole_.begin() + static_cast<ptrdiff_t>(offset + length));
+        return true;
+    }
+
+private:
+    static const unsigned long long kWholeImageBytes = 64ull * 1024 * 1024;
+    fw::UniqueFile file_;
+    std::vector<unsigned char> whole_;
+    bool inMemory_ = false;
+};
+
+// The new image file, written in large pieces.
+class NewImage {
+public:
+    explicit NewImage(HANDLE file) : file_(file) {}
+    bool Append(const std::vector<unsigned char>& bytes)
+    {
+        if (length_ + bytes.size() > 0xFFFFFFFFull)
+            return false;  // offsets are 32-bit
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+        length_ += bytes.size();
+        return pending_.size() < kPiece || Flush();
+    }
+    bool Flush()
+    {
+        const bool ok = WriteAll(file_, pending_.data(), pending_.size());
+        pending_.clear();
+        return ok;
+    }
+    unsigned long long length() const { return length_; }
+
+private:
+    static const size_t kPiece = 1024 * 1024;
+    HANDLE file_;
+    std::vector<unsigned char> pending_;
+    unsigned long long length_ = 0;
+};
+
 // The thumbnail bytes `entry` names in the old image.dat, when they are a
 // bitmap file.
-bool ReuseThumbnail(HANDLE oldImage, const cache::CacheEntry& entry,
+bool ReuseThumbnail(OldImage* oldImage, const cache::CacheEntry& entry,
                     std::vector<unsigned char>* bytes)
 {
-    if (!ReadRange(oldImage, entry.offset, entry.length, bytes))
+    if (!oldImage->Read(entry.offset, entry.length, bytes))
         return false;
     DibLayout layout;
     return ParseDib(bytes->data(), bytes->size(), &layout) == DIB_OK;
@@ -342,18 +405,19 @@ bool CCacheIndex::Rebuild()
 
     std::map<std::string, std::vector<cache::CacheEntry>> old;
     bool haveOld = ReadIndex(&old);
-    fw::UniqueFile oldImage;
-    if (haveOld) {
-        oldImage = OpenForReading(imagePath_);
-        haveOld = static_cast<bool>(oldImage);
-    }
+    OldImage oldImage;
+    if (haveOld)
+        haveOld = oldImage.Open(imagePath_);
 
+    // cabinet.dll stays loaded for the whole rebuild instead of being loaded
+    // and freed again for every background.
+    const fw::UniqueModule cabinetLibrary(LoadLibraryA("CABINET"));
     const std::string newImagePath = TempFileIn(cacheRoot_);
     fw::UniqueFile newImage;
     if (!newImagePath.empty())
         newImage.reset(CreateFileA(newImagePath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    unsigned long long newLength = 0;
+    NewImage appended(newImage.get());
     bool imageOk = static_cast<bool>(newImage);
     std::vector<unsigned char> bytes;
 
@@ -398,20 +462,19 @@ bool CCacheIndex::Rebuild()
                     bool have = false;
                     if (haveOld) {
                         const cache::CacheEntry* previous = FindOldEntry(old, host, entry);
-                        have = previous && ReuseThumbnail(oldImage.get(), *previous, &bytes);
+                        have = previous && ReuseThumbnail(&oldImage, *previous, &bytes);
                     }
                     if (!have)
                         have = MakeThumbnail(profile, dataPath, &bytes);
                     if (!have)
                         continue;
-                    if (newLength + bytes.size() > 0xFFFFFFFFull ||
-                        !WriteAll(newImage.get(), bytes.data(), bytes.size())) {
+                    const unsigned long long offset = appended.length();
+                    if (!appended.Append(bytes)) {
                         imageOk = false;
                         break;
                     }
-                    entry.offset = static_cast<uint32_t>(newLength);
+                    entry.offset = static_cast<uint32_t>(offset);
                     entry.length = static_cast<uint32_t>(bytes.size());
-                    newLength += bytes.size();
                     list.push_back(entry);
                     position = (position + kProgressPerEntry) % kProgressMax;
                     SetProgress(progress_, position);
@@ -435,7 +498,9 @@ bool CCacheIndex::Rebuild()
     rootFind.reset();
 
     SetProgress(progress_, kProgressClosing);
-    oldImage.reset();
+    oldImage.Close();
+    if (imageOk && !appended.Flush())
+        imageOk = false;
     if (newImage && !CloseHandle(newImage.release()))
         imageOk = false;
     // The catalogue only stands with the image file it points into.
@@ -467,10 +532,9 @@ bool CCacheIndex::MakeThumbnail(const ProfileFile& profile, const std::string& d
         DeleteFileA(picture.c_str());
         return false;
     }
-    const std::string temp = TempFileIn(cacheRoot_);
-    const bool made = !temp.empty() && MakeThumbnailFile(picture, temp, bytes);
-    if (!temp.empty())
-        DeleteFileA(temp.c_str());
+    // The thumbnail is made in memory and appended by the caller: a work
+    // file per skin cost a third of a cold rebuild under Wine.
+    const bool made = MakeThumbnailBytes(picture, bytes);
     DeleteFileA(picture.c_str());
     return made;
 }
