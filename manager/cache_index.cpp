@@ -451,7 +451,11 @@ bool CCacheIndex::Rebuild()
                 UniqueFind find(FindFirstFileA((folder + "*.tvc").c_str(), &found));
                 if (find) {
                     do {
-                        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        // The pattern also meets longer extensions through
+                        // short names ("a.tvcx" as "A~1.TVC").
+                        const size_t n = strlen(found.cFileName);
+                        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n >= 4 &&
+                            lstrcmpiA(found.cFileName + n - 4, ".tvc") == 0)
                             configs.push_back(FolderEntry{found.cFileName, found.dwFileAttributes});
                     } while (FindNextFileA(find.get(), &found));
                 }
