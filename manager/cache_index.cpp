@@ -542,6 +542,18 @@ bool CCacheIndex::MakeThumbnail(const ProfileFile& profile, const std::string& d
     if (!cache::IsExtractableBackground(background))
         return false;
     const std::string picture = cacheRoot_ + background;
+    // A file of that name that resolves elsewhere is a link (Wine shows a
+    // Unix link to a file as a plain file): extracting over it or deleting
+    // it would reach its target, so the skin gets no thumbnail.
+    if (GetFileAttributesA(picture.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        std::string root = cacheRoot_;
+        root.pop_back();
+        const std::string rootResolved = ResolvedPath(root);
+        const std::string resolved = ResolvedPath(picture);
+        if (!rootResolved.empty() &&
+            lstrcmpiA(resolved.c_str(), (rootResolved + "\\" + background).c_str()) != 0)
+            return false;
+    }
     DeleteFileEntry(picture);  // an old copy must not stand in for a missing one
     if (!ExtractCabinetFile(dataPath.c_str(), cacheRoot_.c_str(), background,
                             CabinetOptionsFor(CABINET_BUILD_MANAGER))) {

@@ -648,3 +648,17 @@ TEST(CacheIndex, LinksOutOfTheCacheAreNeverFollowed)
         EXPECT_EQ(std::vector<std::string>{}, RootNames(root.path()));
     }
 }
+
+TEST(CacheIndex, ExtractionNeverWritesThroughALink)
+{
+    ScratchDir outside;
+    ScratchDir root;
+    FolderLinks links;
+    ASSERT_TRUE(WriteBytes(outside / "precious.txt", "keep me"));
+    AddSkin(root.path(), Skin());
+    if (!links.Make(root / "back.bmp", outside / "precious.txt"))
+        GTEST_SKIP() << "this system makes no links";
+    CCacheIndex index(nullptr, root.path());
+    EXPECT_EQ(-1, index.EntryCount("a.example"));
+    EXPECT_EQ("keep me", Read(outside / "precious.txt"));
+}
