@@ -145,8 +145,8 @@ bool RemoveLink(const std::string& path, DWORD attributes)
     return DeleteFileA(path.c_str()) != FALSE;
 }
 
-// The path the system resolves a folder to, links followed; "" when it cannot
-// tell (before Windows Vista, or the folder would not open).
+// The path the system resolves a folder or file to, links followed; "" when
+// it cannot tell (before Windows Vista, or it would not open).
 typedef DWORD(WINAPI* FinalPathFn)(HANDLE, LPSTR, DWORD, DWORD);
 
 FinalPathFn FinalPathFunction()
@@ -161,13 +161,13 @@ std::string ResolvedPath(const std::string& path)
     const FinalPathFn fn = FinalPathFunction();
     if (!fn)
         return std::string();
-    fw::UniqueFile folder(CreateFileA(path.c_str(), 0,
+    fw::UniqueFile entry(CreateFileA(path.c_str(), 0,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    if (!folder)
+    if (!entry)
         return std::string();
     char buffer[MAX_PATH * 4];
-    const DWORD n = fn(folder.get(), buffer, sizeof buffer, 0);
+    const DWORD n = fn(entry.get(), buffer, sizeof buffer, 0);
     if (n == 0 || n >= sizeof buffer)
         return std::string();
     std::string resolved(buffer, n);
@@ -200,7 +200,8 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>* entries)
 // `resolved` is where the system resolves it to ("" when unknown). Every
 // entry goes: a real folder with its contents, a link as a link, anything
 // else as a file. A folder whose resolved path is not its own place below
-// its parent is a link the attributes did not show, and is removed as one.
+// its parent is a link the attributes did not show, and is removed as one
+// (never entered); such a file is not deleted at all.
 // The first failure stops the deletion and answers false.
 bool DeleteTree(const std::string& folder, const std::string& resolved, bool removeSelf)
 {
@@ -229,6 +230,17 @@ bool DeleteTree(const std::string& folder, const std::string& resolved, bool rem
             break;
         }
         case cache::TreeAction::kDeleteFile:
+            // Wine shows a Unix link to a file as a plain file, and deleting
+            // it deletes what it points at: such a file, whose resolved path
+            // is elsewhere, is left in place and stops the deletion.
+            if (!resolved.empty()) {
+                const std::string fileResolved = ResolvedPath(path);
+                if (!fileResolved.empty() &&
+                    lstrcmpiA(fileResolved.c_str(), (resolved + "\\" + entry.name).c_str()) != 0) {
+                    ok = false;
+                    break;
+                }
+            }
             ok = DeleteFileEntry(path);
             break;
         }
@@ -439,7 +451,11 @@ bool CCacheIndex::Rebuild()
                 UniqueFind find(FindFirstFileA((folder + "*.tvc").c_str(), &found));
                 if (find) {
                     do {
-                        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                        // The pattern also meets longer extensions through
+                        // short names ("a.tvcx" as "A~1.TVC").
+                        const size_t n = strlen(found.cFileName);
+                        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && n >= 4 &&
+                            lstrcmpiA(found.cFileName + n - 4, ".tvc") == 0)
                             configs.push_back(FolderEntry{found.cFileName, found.dwFileAttributes});
                     } while (FindNextFileA(find.get(), &found));
                 }
@@ -526,6 +542,18 @@ bool CCacheIndex::MakeThumbnail(const ProfileFile& profile, const std::string& d
     if (!cache::IsExtractableBackground(background))
         return false;
     const std::string picture = cacheRoot_ + background;
+    // A file of that name that resolves elsewhere is a link (Wine shows a
+    // Unix link to a file as a plain file): extracting over it or deleting
+    // it would reach its target, so the skin gets no thumbnail.
+    if (GetFileAttributesA(picture.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        std::string root = cacheRoot_;
+        root.pop_back();
+        const std::string rootResolved = ResolvedPath(root);
+        const std::string resolved = ResolvedPath(picture);
+        if (!rootResolved.empty() &&
+            lstrcmpiA(resolved.c_str(), (rootResolved + "\\" + background).c_str()) != 0)
+            return false;
+    }
     DeleteFileEntry(picture);  // an old copy must not stand in for a missing one
     if (!ExtractCabinetFile(dataPath.c_str(), cacheRoot_.c_str(), background,
                             CabinetOptionsFor(CABINET_BUILD_MANAGER))) {

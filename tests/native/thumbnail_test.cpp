@@ -178,22 +178,6 @@ TEST(Thumbnail, FromBitmapFiles)
     }
 }
 
-TEST(Thumbnail, EnclosedBackgroundStays)
-{
-    // A black frame round a white inside: the inside is not reached.
-    std::vector<uint32_t> src = Solid(10, 10, 0xFFFFFF);
-    for (int i = 0; i < 10; ++i) {
-        src[i] = src[90 + i] = src[i * 10] = src[i * 10 + 9] = 0;
-    }
-    const std::vector<uint8_t> bmp = MakeBmp(10, 10, 24, src);
-    std::vector<uint8_t> file;
-    ASSERT_EQ(ThumbError::kOk, MakeThumbnail(bmp.data(), bmp.size(), &file));
-    const std::vector<uint32_t> back = Decode(file);
-    EXPECT_EQ(kMagenta, At(back, 0, 0));
-    EXPECT_EQ(kMagenta, At(back, 5, 5));    // the black frame at the corner is filled
-    EXPECT_EQ(0xFFFFFFu, At(back, 60, 60)); // the white inside stays
-}
-
 TEST(Thumbnail, SourcesThatAreNoBitmap)
 {
     const std::vector<uint8_t> good = MakeBmp(8, 8, 24, Solid(8, 8, 0x336699));

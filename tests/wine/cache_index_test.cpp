@@ -614,12 +614,16 @@ TEST(CacheIndex, LinksOutOfTheCacheAreNeverFollowed)
         GTEST_SKIP() << "this system makes no folder links";
     ASSERT_TRUE(links.Make(root / "hostlink", outside / "keep"));
     ASSERT_TRUE(links.Make(root / "b.example\\linkpath", outside / "keep"));
+    Skin c;
+    c.host = "c.example";
+    AddSkin(root.path(), c);
+    ASSERT_TRUE(links.Make(root / "c.example\\filelink", outside / "keep\\precious.txt"));
     const DWORD attributes = GetFileAttributesA((root / "hostlink").c_str());
     // The system shows the link as a reparse point, so the catalogue skips it.
     EXPECT_EQ(static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT), attributes);
 
     CCacheIndex index(nullptr, root.path());
-    EXPECT_EQ(2, index.HostCount());
+    EXPECT_EQ(3, index.HostCount());
     EXPECT_EQ(-1, index.EntryCount("hostlink"));
     EXPECT_EQ(1, index.EntryCount("b.example"));
 
@@ -632,10 +636,29 @@ TEST(CacheIndex, LinksOutOfTheCacheAreNeverFollowed)
     EXPECT_EQ(deleted, !FileExists(root / "a.example"));
     index.DeleteHost("hostlink");
     EXPECT_EQ("keep me", Read(outside / "keep\\precious.txt"));
+    // Wine shows a Unix link to a file as a plain file and cannot remove it
+    // without deleting its target: the deletion stops there. Windows marks
+    // the link and removes it.
+    EXPECT_EQ(index.DeleteHost("c.example"), !FileExists(root / "c.example"));
+    EXPECT_EQ("keep me", Read(outside / "keep\\precious.txt"));
     const bool cleared = index.Clear();
     EXPECT_EQ("keep me", Read(outside / "keep\\precious.txt"));
     EXPECT_EQ(std::vector<std::string>{"precious.txt"}, ListTree(outside / "keep\\"));
     if (cleared) {
         EXPECT_EQ(std::vector<std::string>{}, RootNames(root.path()));
     }
+}
+
+TEST(CacheIndex, ExtractionNeverWritesThroughALink)
+{
+    ScratchDir outside;
+    ScratchDir root;
+    FolderLinks links;
+    ASSERT_TRUE(WriteBytes(outside / "precious.txt", "keep me"));
+    AddSkin(root.path(), Skin());
+    if (!links.Make(root / "back.bmp", outside / "precious.txt"))
+        GTEST_SKIP() << "this system makes no links";
+    CCacheIndex index(nullptr, root.path());
+    EXPECT_EQ(-1, index.EntryCount("a.example"));
+    EXPECT_EQ("keep me", Read(outside / "precious.txt"));
 }
