@@ -395,6 +395,23 @@ TEST_F(CachePage, RefreshClearAndClose)
     for (const std::string& name : ListTree(root.path()))
         EXPECT_TRUE(name == "image.dat" || name == "index.dat") << name;
 
+    // A clearing stopped by a file in use shows what is left.
+    auto clear = [&] {
+        DialogDriver driver(GetCurrentThreadId(), [](HWND box) { PostMessageA(box, WM_COMMAND, IDYES, 0); });
+        SendMessageA(frame->hwnd(), WM_COMMAND, ID_CACHE_CLEAR, 0);
+    };
+    AddSkin("busy.example", "%1a%1", "s", "Busy");
+    std::vector<fw::UniqueFile> inUse;
+    for (const char* name : {"s.tvc", "s.tvd"})
+        inUse.emplace_back(CreateFileA((root / "busy.example\\%1a%1\\").append(name).c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    clear();
+    ASSERT_NE(nullptr, Group("busy.example"));
+    EXPECT_EQ(1u, view->groups().size());
+    inUse.clear();
+    clear();
+    EXPECT_TRUE(view->groups().empty());
+
     // Closing the page writes the catalogue.
     AddSkin("w.example", "%1a%1", "s", "S");
     SendMessageA(frame->hwnd(), WM_COMMAND, ID_CACHE_REFRESH, 0);
