@@ -28,39 +28,6 @@ Installed Of(Found found)
 
 }  // namespace
 
-TEST(ComponentTable, NamesPlacesAndListedVersions)
-{
-    struct Row {
-        Index index;
-        const char* file;
-        Place place;
-        const char* listed;
-        bool checked;
-    } rows[] = {
-        {kBasekit, "basekit.dll", Place::kSystem, "1,1,0,5", true},
-        {kNetkit, "netkit.dll", Place::kSystem, "1,1,0,5", true},
-        {kRuntime, "msvcrt.dll", Place::kSystem, "6,0,8168,0", false},
-        {kCabinet, "cabinet.dll", Place::kSystem, "1,00,601,4", false},
-        {kInstallerControl, "tavinstsl.dll", Place::kSystem, "1,2,0,23", true},
-        {kClient, "tavclientsl.exe", Place::kClient, "1,2,0,28", true},
-        {kPlugin, "nptaviksl.dll", Place::kPlugin, "1,2,0,9", true},
-    };
-    for (const Row& r : rows) {
-        const Component& c = Entry(r.index);
-        EXPECT_STREQ(r.file, c.fileName);
-        EXPECT_EQ(r.place, c.place) << r.file;
-        EXPECT_STREQ(r.listed, c.listedVersion);
-        EXPECT_EQ(r.checked, c.versionChecked) << r.file;
-    }
-    FourPartVersion cabinet;
-    EXPECT_EQ(4, ParseFourPartVersion(Entry(kCabinet).listedVersion, &cabinet));
-    // "1,00,601,4" reads as 1, 0, 601, 4.
-    EXPECT_EQ(1, cabinet.part[0]);
-    EXPECT_EQ(0, cabinet.part[1]);
-    EXPECT_EQ(601, cabinet.part[2]);
-    EXPECT_EQ(4, cabinet.part[3]);
-}
-
 TEST(ComponentCopy, MissingAlwaysNewerNeverNoVersionNever)
 {
     struct Case {
@@ -102,7 +69,7 @@ TEST(ComponentCopy, ListedBuildNineIsLowerThanInstalledBuildTen)
     EXPECT_TRUE(NeedsCopy(listedNine, Versioned(1, 2, 8, 0)));
     const Component listedTen = {"x.dll", Place::kSystem, "1,2,10,0", true};
     EXPECT_TRUE(NeedsCopy(listedTen, Versioned(1, 2, 9, 0)));
-    // Leading zeros and blanks are read as numbers.
+    // Leading zeros and blanks are read as numbers: "1,00,601,4" is 1, 0, 601, 4.
     const Component padded = {"x.dll", Place::kSystem, "1, 00,601,4", true};
     EXPECT_FALSE(NeedsCopy(padded, Versioned(1, 0, 601, 4)));
     EXPECT_TRUE(NeedsCopy(padded, Versioned(1, 0, 600, 65535)));
