@@ -49,10 +49,13 @@ TEST(ComponentCopy, MissingAlwaysNewerNeverNoVersionNever)
         {"higher minor wins over lower rest", kBasekit, Versioned(1, 2, 0, 0), false},
         {"presence only: an old run-time stays", kRuntime, Versioned(1, 0, 0, 0), false},
         {"presence only: an old cabinet library stays", kCabinet, Versioned(1, 0, 0, 0), false},
-        // Our own control and client carry 1.0.2.23 and 1.0.2.28, below
-        // their listed 1.2.0.x: the copies in place are refreshed at start.
+        // Our control carries 1.0.2.23, below its listed 1.2.0.23: the copy
+        // in place is refreshed at start. Our client carries its listed
+        // version, so a later client stays.
         {"our control", kInstallerControl, Versioned(1, 0, 2, 23), true},
-        {"our client", kClient, Versioned(1, 0, 2, 28), true},
+        {"our client", kClient, Versioned(1, 2, 0, 28), false},
+        {"a later client", kClient, Versioned(1, 2, 0, 29), false},
+        {"an older client", kClient, Versioned(1, 0, 2, 28), true},
         {"a later control", kInstallerControl, Versioned(1, 2, 0, 24), false},
         {"16-bit parts", kClient, Versioned(1, 2, 0, 65535), false},
         {"plug-in equal", kPlugin, Versioned(1, 2, 0, 9), false},
