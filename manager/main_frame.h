@@ -8,6 +8,7 @@
 
 #include "framework/docview.h"
 #include "manager/bars.h"
+#include "manager/component_setup.h"
 #include "skinui/browser_host.h"
 
 class CTavPersonalView;
@@ -75,6 +76,8 @@ public:
 
     // The splash is shown at creation when wanted.
     bool wantSplash = true;
+    // Where the component setup at creation puts the components.
+    ComponentPlaces componentPlaces = ComponentPlaces::OfThisSystem();
     // Counts page rebuilds (a switch to the page shown does none).
     int pageBuilds = 0;
 
@@ -93,6 +96,3 @@ private:
     CTitleBar titleBar_;
     std::unique_ptr<CSplashWindow> splash_;
 };
-
-// Component setup before the frame is built; succeeds.
-bool SetUpComponents(HWND frame);
