@@ -9,6 +9,8 @@
 
 namespace fw {
 
+const char kFailedToCreateDocument[] = "Failed to create empty document.";
+
 namespace {
 
 bool RegisterOnce(const char* name, WNDPROC proc, UINT style, HBRUSH background)
@@ -318,7 +320,8 @@ LRESULT FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
                 return -1;
             activeView_ = firstView_.get();
         }
-        return OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam)) ? 0 : -1;
+        created_ = OnCreate(reinterpret_cast<CREATESTRUCTA*>(lParam));
+        return created_ ? 0 : -1;
     case WM_SIZE:
         RecalcLayout();
         OnSize(wParam, static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam)));
@@ -336,8 +339,10 @@ LRESULT FrameWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         break;
     case WM_DESTROY:
         OnDestroy();
-        if (quitOnDestroy)
+        // A frame whose creation failed ends nothing: the caller reports it.
+        if (quitOnDestroy && created_)
             PostQuitMessage(0);
+        created_ = false;
         return 0;
     }
     return Window<FrameWindow>::HandleMessage(message, wParam, lParam);
@@ -497,6 +502,7 @@ Document* SingleDocTemplate::OpenDocumentFile(const char* path)
         if (!frame_ || !frame_->LoadFrame(DocString(0).c_str(), WS_OVERLAPPEDWINDOW, document_.get(),
                                           makeView_, icon)) {
             frame_.reset();
+            App::ShowMessage(nullptr, kFailedToCreateDocument);
             return nullptr;
         }
     }

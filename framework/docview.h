@@ -22,6 +22,8 @@ class FrameWindow;
 const UINT kFirstPaneId = 0xE900;      // the view shown in the frame
 const UINT kStatusBarId = 0xE801;
 const UINT kProgressPaneText = 59142;  // the width of status pane 1
+// Shown when the frame of a document cannot be made.
+extern const char kFailedToCreateDocument[];
 
 class View : public Window<View> {
 public:
@@ -137,6 +139,7 @@ private:
     std::vector<ControlBar*> bars_;
     RECT viewArea_ = {0, 0, 0, 0};
     int paneWidth_ = 0;
+    bool created_ = false;
 };
 
 class Document {
@@ -199,7 +202,8 @@ public:
     ~SingleDocTemplate();
 
     // A new document (path null) or the one at `path`; creates the frame
-    // the first time. Null on failure.
+    // the first time. Null on failure; a frame that cannot be made is
+    // reported with kFailedToCreateDocument.
     Document* OpenDocumentFile(const char* path);
     std::string DocString(int index) const;
     FrameWindow* frame() const { return frame_.get(); }

@@ -36,11 +36,13 @@ bool CTavPersonalApp::InitInstance(const std::string& commandLine)
     SetRegistryKey(kRegistryKey);
     LoadStdProfileSettings(kRecentFiles);
     const bool splash = info.showSplash;
+    const ComponentPlaces places = componentPlaces;
     AddDocTemplate(std::unique_ptr<fw::SingleDocTemplate>(new fw::SingleDocTemplate(
         IDR_MAINFRAME, [] { return std::unique_ptr<fw::Document>(new CTavPersonalDoc); },
-        [splash] {
+        [splash, places] {
             std::unique_ptr<CMainFrame> f(new CMainFrame);
             f->wantSplash = splash;
+            f->componentPlaces = places;
             return std::unique_ptr<fw::FrameWindow>(f.release());
         },
         [] { return std::unique_ptr<fw::View>(new CTavPersonalView); })));

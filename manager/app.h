@@ -5,6 +5,7 @@
 #include <string>
 
 #include "framework/docview.h"
+#include "manager/component_setup.h"
 
 class CMainFrame;
 
@@ -18,6 +19,8 @@ public:
     CMainFrame* frame() const;
     // Whether a personal file named on the command line was handled.
     bool openedPersonalFile() const { return openedPersonalFile_; }
+    // Where the frame's component setup puts the components.
+    ComponentPlaces componentPlaces = ComponentPlaces::OfThisSystem();
 
 private:
     bool openedPersonalFile_ = false;

@@ -26,8 +26,6 @@ const PageInfo kPages[] = {
 
 }  // namespace
 
-bool SetUpComponents(HWND) { return true; }
-
 // The about box: OK closes it.
 class CAboutDlg : public fw::Dialog<CAboutDlg> {};
 
@@ -104,7 +102,9 @@ bool CMainFrame::OnCreate(CREATESTRUCTA*)
     if (!CreateStatusBar())
         return false;
     progressMade_ = progress() != nullptr;
-    if (!SetUpComponents(hwnd_))
+    // A control that cannot be registered ends the start.
+    CComponentSetup setup(componentPlaces);
+    if (!setup.Run())
         return false;
     if (!navBar_.CreateNavBar(this))
         return false;

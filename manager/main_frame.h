@@ -9,6 +9,7 @@
 #include "framework/docview.h"
 #include "manager/bars.h"
 #include "manager/cache_view.h"
+#include "manager/component_setup.h"
 #include "skinui/browser_host.h"
 
 class CTavPersonalView;
@@ -66,6 +67,8 @@ public:
 
     // The splash is shown at creation when wanted.
     bool wantSplash = true;
+    // Where the component setup at creation puts the components.
+    ComponentPlaces componentPlaces = ComponentPlaces::OfThisSystem();
     // Counts page rebuilds (a switch to the page shown does none).
     int pageBuilds = 0;
     // The Visited Tavik page's cache root, with a trailing backslash (set
@@ -87,6 +90,3 @@ private:
     CTitleBar titleBar_;
     std::unique_ptr<CSplashWindow> splash_;
 };
-
-// Component setup before the frame is built; succeeds.
-bool SetUpComponents(HWND frame);

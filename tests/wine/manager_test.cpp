@@ -21,6 +21,7 @@
 #include "tests/support/bmp_writer.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"
+#include "tests/wine/component_stage.h"
 
 namespace {
 
@@ -192,10 +193,19 @@ TEST_F(ManagerOpen, RefusedFilesWriteNothingAndStartNothing)
 
 // ---- the frame and its pages ----
 
+// The frame's component setup works in scratch folders with a stand-in
+// control, never in the prefix's system folder.
+bool StageComponents(const ComponentStage& stage, CTavPersonalApp& app)
+{
+    app.componentPlaces = stage.places();
+    return stage.Ship("tavinstsl.dll", "component_old.dll");
+}
+
 class ManagerFrame : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        ASSERT_TRUE(StageComponents(components, app));
         ASSERT_TRUE(app.InitInstance("/nologo"));
         frame = app.frame();
         ASSERT_NE(nullptr, frame);
@@ -219,6 +229,7 @@ protected:
         return r.right;
     }
     ScratchDir dir, windows;
+    ComponentStage components;
     CTavPersonalApp app{GetModuleHandleA(nullptr)};
     CMainFrame* frame = nullptr;
     CTavPersonalView* view = nullptr;
@@ -559,7 +570,9 @@ TEST(ManagerResources, EnglishAndJapanese)
 
 TEST(ManagerSplash, AKeyClosesTheSplash)
 {
+    ComponentStage components;
     CTavPersonalApp app{GetModuleHandleA(nullptr)};
+    ASSERT_TRUE(StageComponents(components, app));
     ASSERT_TRUE(app.InitInstance(""));
     CSplashWindow* splash = app.frame()->splash();
     ASSERT_NE(nullptr, splash);
@@ -577,7 +590,9 @@ TEST(ManagerSplash, AKeyClosesTheSplash)
 
 TEST(ManagerSplash, NoLogoNoSplash)
 {
+    ComponentStage components;
     CTavPersonalApp app{GetModuleHandleA(nullptr)};
+    ASSERT_TRUE(StageComponents(components, app));
     ASSERT_TRUE(app.InitInstance("/nologo"));
     EXPECT_EQ(nullptr, app.frame()->splash());
 }
