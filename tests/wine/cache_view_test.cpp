@@ -22,6 +22,7 @@
 #include "tests/support/cab_writer.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"
+#include "tests/wine/component_stage.h"
 
 namespace {
 
@@ -90,6 +91,9 @@ class CachePage : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The frame's component setup works in scratch folders.
+        app.componentPlaces = components.places();
+        ASSERT_TRUE(components.Ship("tavinstsl.dll", "component_old.dll"));
         ASSERT_TRUE(app.InitInstance("/nologo"));
         frame = app.frame();
         ASSERT_NE(nullptr, frame);
@@ -170,6 +174,7 @@ protected:
     }
 
     ScratchDir root, programs;
+    ComponentStage components;
     CTavPersonalApp app{GetModuleHandleA(nullptr)};
     CMainFrame* frame = nullptr;
     CTavCacheView* view = nullptr;
