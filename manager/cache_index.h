@@ -10,6 +10,8 @@
 
 #include "core/cache_index_format.h"  // cache::CacheEntry (1812 bytes) and the file layouts
 
+class ProfileFile;
+
 class CCacheIndex {
 public:
     // Builds the three paths (cache root "<windows>\tavik\cache\") and at
@@ -42,6 +44,10 @@ public:
     const std::string& imagePath() const { return imagePath_; }
 
 private:
+    // A new thumbnail from the skin's "Background" picture in its package.
+    bool MakeThumbnail(const ProfileFile& profile, const std::string& dataPath,
+                       std::vector<unsigned char>* bytes);
+
     std::string cacheRoot_;
     std::string indexPath_;
     std::string imagePath_;
