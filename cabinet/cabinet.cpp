@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <atomic>
 #include <mutex>
 
 namespace {
@@ -17,14 +18,21 @@ typedef BOOL(DIAMONDAPI* FDICopyFn)(HFDI, char*, char*, int, PFNFDINOTIFY, PFNFD
 typedef BOOL(DIAMONDAPI* FDIIsCabinetFn)(HFDI, INT_PTR, PFDICABINETINFO);
 typedef BOOL(DIAMONDAPI* FDIDestroyFn)(HFDI);
 
-// One extraction: the bound library and what the notifications need.
-struct Extraction {
-    CabinetOptions options;
-    HMODULE library = nullptr;
+// The system cabinet library, bound at the first extraction and kept for the
+// life of the process: loading it costs more than unpacking a skin. Guarded
+// by the extraction lock.
+struct Library {
+    HMODULE module = nullptr;
     FDICreateFn fdiCreate = nullptr;
     FDICopyFn fdiCopy = nullptr;
     FDIIsCabinetFn fdiIsCabinet = nullptr;
     FDIDestroyFn fdiDestroy = nullptr;
+};
+
+// One extraction: its context's error record and what the notifications need.
+struct Extraction {
+    CabinetOptions options;
+    const Library* library = nullptr;
     ERF error = {};
     char destination[CABINET_PATH_BUFFER] = "";
     char wantedName[CABINET_PATH_BUFFER] = "";
@@ -39,38 +47,45 @@ const int kOpenReadFlags = _O_RDONLY | _O_BINARY | _O_SEQUENTIAL;               
 const int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_SEQUENTIAL | _O_BINARY;  // 0x8521
 const int kCreateMode = _S_IREAD | _S_IWRITE;                                        // 0x180
 
-HFDI BindAndCreate(Extraction* x)
+Library g_library;
+
+// Binds the library once; a library without the four entry points is freed
+// again and the next extraction tries anew. Called under the extraction lock.
+const Library* Bind()
 {
-    x->library = LoadLibraryA("CABINET");
-    if (x->library == nullptr)
+    if (g_library.module)
+        return &g_library;
+    HMODULE module = LoadLibraryA("CABINET");
+    if (module == nullptr)
         return nullptr;
-    x->fdiCreate = reinterpret_cast<FDICreateFn>(GetProcAddress(x->library, "FDICreate"));
-    x->fdiCopy = reinterpret_cast<FDICopyFn>(GetProcAddress(x->library, "FDICopy"));
-    x->fdiIsCabinet = reinterpret_cast<FDIIsCabinetFn>(GetProcAddress(x->library, "FDIIsCabinet"));
-    x->fdiDestroy = reinterpret_cast<FDIDestroyFn>(GetProcAddress(x->library, "FDIDestroy"));
-    if (!x->fdiCreate || !x->fdiCopy || !x->fdiIsCabinet || !x->fdiDestroy) {
-        FreeLibrary(x->library);
-        x->library = nullptr;
+    Library bound;
+    bound.module = module;
+    bound.fdiCreate = reinterpret_cast<FDICreateFn>(GetProcAddress(module, "FDICreate"));
+    bound.fdiCopy = reinterpret_cast<FDICopyFn>(GetProcAddress(module, "FDICopy"));
+    bound.fdiIsCabinet = reinterpret_cast<FDIIsCabinetFn>(GetProcAddress(module, "FDIIsCabinet"));
+    bound.fdiDestroy = reinterpret_cast<FDIDestroyFn>(GetProcAddress(module, "FDIDestroy"));
+    if (!bound.fdiCreate || !bound.fdiCopy || !bound.fdiIsCabinet || !bound.fdiDestroy) {
+        FreeLibrary(module);
         return nullptr;
     }
-    HFDI context = x->fdiCreate(CabAlloc, CabFree, CabOpen, CabRead, CabWrite, CabClose,
-                                CabSeek, cpu80386, &x->error);
-    if (context == nullptr) {
-        FreeLibrary(x->library);
-        x->library = nullptr;
-    }
-    return context;
+    g_library = bound;
+    return &g_library;
 }
 
-// Destroys the context; the library is freed only when that succeeds.
+// A fresh FDI context for each extraction, on the kept library.
+HFDI BindAndCreate(Extraction* x)
+{
+    x->library = Bind();
+    if (x->library == nullptr)
+        return nullptr;
+    return x->library->fdiCreate(CabAlloc, CabFree, CabOpen, CabRead, CabWrite, CabClose,
+                                 CabSeek, cpu80386, &x->error);
+}
+
+// Destroys the extraction's context; the library stays bound.
 BOOL Destroy(Extraction* x, HFDI context)
 {
-    const BOOL ok = x->fdiDestroy(context);
-    if (ok) {
-        FreeLibrary(x->library);
-        x->library = nullptr;
-    }
-    return ok;
+    return x->library->fdiDestroy(context);
 }
 
 BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted,
@@ -101,7 +116,7 @@ BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted,
         return FALSE;
     }
     FDICABINETINFO info;
-    const BOOL isCabinet = x->fdiIsCabinet(context, handle, &info);
+    const BOOL isCabinet = x->library->fdiIsCabinet(context, handle, &info);
     _close(handle);
     if (!isCabinet) {
         Destroy(x, context);
@@ -109,7 +124,7 @@ BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted,
     }
 
     x->setWalk.Reset();
-    if (x->fdiCopy(context, namePart, dirPart, 0, CabNotify, nullptr, x))
+    if (x->library->fdiCopy(context, namePart, dirPart, 0, CabNotify, nullptr, x))
         return Destroy(x, context);
     Destroy(x, context);
     return FALSE;
@@ -186,8 +201,26 @@ BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char
     return Extract(cabinetPath, destDir, fileName ? fileName : "", options);
 }
 
-FNALLOC(CabAlloc) { return malloc(cb); }
-FNFREE(CabFree) { free(pv); }
+namespace {
+std::atomic<long> g_blocksInUse(0);
+}  // namespace
+
+long CabinetBlocksInUse() { return g_blocksInUse.load(); }
+
+FNALLOC(CabAlloc)
+{
+    void* block = malloc(cb);
+    if (block)
+        ++g_blocksInUse;
+    return block;
+}
+
+FNFREE(CabFree)
+{
+    if (pv)
+        --g_blocksInUse;
+    free(pv);
+}
 FNOPEN(CabOpen) { return _open(pszFile, oflag, pmode); }
 FNREAD(CabRead) { return _read(static_cast<int>(hf), pv, cb); }
 FNWRITE(CabWrite) { return _write(static_cast<int>(hf), pv, cb); }

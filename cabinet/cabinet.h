@@ -1,6 +1,8 @@
 // Cabinet extractor: unpacks cabinet archives through the system cabinet.dll
-// (FDI), bound by name at run time. One extraction at a time per process; the
-// module never shows a message, it answers FALSE and the caller reports.
+// (FDI), bound by name at the first extraction and kept loaded for the rest
+// of the process; each extraction creates and destroys its own FDI context.
+// One extraction at a time per process; the module never shows a message, it
+// answers FALSE and the caller reports.
 #pragma once
 #include <windows.h>
 #include <fdi.h>
@@ -38,6 +40,10 @@ BOOL ExtractCabinet(const char* cabinetPath, const char* destDir,
 // still answers TRUE.
 BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char* fileName,
                         const CabinetOptions& options = CabinetOptions());
+
+// Memory blocks handed to FDI by CabAlloc and not yet given back by CabFree:
+// 0 between extractions, once each context is destroyed.
+long CabinetBlocksInUse();
 
 // The I/O callbacks handed to FDICreate and the notification callback handed
 // to FDICopy (its user value is the extraction under way).

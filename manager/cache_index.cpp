@@ -421,9 +421,6 @@ bool CCacheIndex::Rebuild()
     if (haveOld)
         haveOld = oldImage.Open(imagePath_);
 
-    // cabinet.dll stays loaded for the whole rebuild instead of being loaded
-    // and freed again for every background.
-    const fw::UniqueModule cabinetLibrary(LoadLibraryA("CABINET"));
     const std::string newImagePath = TempFileIn(cacheRoot_);
     fw::UniqueFile newImage;
     if (!newImagePath.empty())

@@ -4,7 +4,7 @@
 #include <string.h>
 
 #include "cabinet/cabinet.h"
-#include "core/package_cipher.h"
+#include "cabinet/package_file.h"
 #include "framework/handles.h"
 
 namespace {
@@ -48,35 +48,8 @@ bool SkinPackage::Extract(const char* packagePath) const
         return false;  // an enciphered package without a key cannot be read
     char temp[kSkinPathSize + 16];
     snprintf(temp, sizeof temp, "%s\\%s", directory, decipheredName_);
-    bool ok = true;
-    {
-        fw::UniqueFile package(CreateFileA(packagePath, GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!package)
-            return false;
-        fw::UniqueFile out(CreateFileA(temp, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                       FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!out)
-            return false;
-        PackageCipher cipher(reinterpret_cast<const unsigned char*>(key), keyLength);
-        unsigned char block[PackageCipher::kBlockSize];
-        for (;;) {
-            DWORD got = 0, written = 0;
-            if (!ReadFile(package.get(), block, sizeof block, &got, nullptr)) {
-                ok = false;  // a read error midway: the package is unreadable
-                break;
-            }
-            if (got == 0)
-                break;
-            cipher.Apply(block, got);
-            if (!WriteFile(out.get(), block, got, &written, nullptr) || written != got) {
-                ok = false;
-                break;
-            }
-        }
-        if (!CloseHandle(out.release()))
-            ok = false;
-    }
+    const bool ok = CipherPackageFile(packagePath, temp, reinterpret_cast<const unsigned char*>(key),
+                                      keyLength);
     const bool extracted = ok && !IsPartOfASet(temp) && ExtractCabinet(temp, directory, cabinet_);
     DeleteFileA(temp);
     return extracted;

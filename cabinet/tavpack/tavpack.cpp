@@ -10,12 +10,12 @@
 
 #include "core/dib_format.h"
 #include "core/frame_geometry.h"
-#include "core/package_cipher.h"
 #include "core/personal_file.h"
 #include "core/profile_reader.h"
 #include "core/skin_lint.h"
 #include "../cabinet.h"
 #include "../cabinet_pack.h"
+#include "../package_file.h"
 
 namespace {
 
@@ -227,34 +227,11 @@ int Cipher(int argc, char** argv)
     const char* key = argv[2];
     if (key[0] == '\0')
         return Fail("the key is empty");
-    PackageCipher cipher(reinterpret_cast<const unsigned char*>(key), strlen(key));
-    FILE* in = fopen(argv[3], "rb");
-    if (!in)
+    if (GetFileAttributesA(argv[3]) == INVALID_FILE_ATTRIBUTES)
         return Fail("cannot read %s", argv[3]);
-    FILE* out = fopen(argv[4], "wb");
-    if (!out) {
-        fclose(in);
-        return Fail("cannot write %s", argv[4]);
-    }
-    std::vector<unsigned char> block(64 * 1024);
-    bool ok = true;
-    size_t n;
-    while ((n = fread(block.data(), 1, block.size(), in)) > 0) {
-        cipher.Apply(block.data(), n);
-        if (fwrite(block.data(), 1, n, out) != n) {
-            ok = false;
-            break;
-        }
-    }
-    if (ferror(in))
-        ok = false;
-    fclose(in);
-    if (fclose(out) != 0)
-        ok = false;
-    if (!ok) {
-        DeleteFileA(argv[4]);
+    if (!CipherPackageFile(argv[3], argv[4], reinterpret_cast<const unsigned char*>(key),
+                           strlen(key)))
         return Fail("cannot complete %s", argv[4]);
-    }
     return 0;
 }
 
@@ -344,32 +321,6 @@ private:
     std::string folder_;
 };
 
-// Copies `in` to `out` through the package cipher.
-bool DecipherFile(const char* in, const char* out, const std::string& key)
-{
-    std::vector<uint8_t> block(PackageCipher::kBlockSize);
-    FILE* source = fopen(in, "rb");
-    if (!source)
-        return false;
-    FILE* target = fopen(out, "wb");
-    if (!target) {
-        fclose(source);
-        return false;
-    }
-    PackageCipher cipher(reinterpret_cast<const unsigned char*>(key.data()), key.size());
-    bool ok = true;
-    size_t n;
-    while ((n = fread(block.data(), 1, block.size(), source)) > 0) {
-        cipher.Apply(block.data(), n);
-        if (fwrite(block.data(), 1, n, target) != n) {
-            ok = false;
-            break;
-        }
-    }
-    ok = !ferror(source) && ok;
-    fclose(source);
-    return fclose(target) == 0 && ok;
-}
 
 int Lint(int argc, char** argv)
 {
@@ -401,7 +352,9 @@ int Lint(int argc, char** argv)
         std::string cabinet = package;
         if (key.encrypt) {
             cabinet = work.path() + "\\deciphered.tvd";
-            if (!DecipherFile(package.c_str(), cabinet.c_str(), key.key))
+            if (!CipherPackageFile(package.c_str(), cabinet.c_str(),
+                                   reinterpret_cast<const unsigned char*>(key.key.data()),
+                                   key.key.size()))
                 return Fail("cannot decipher %s", package.c_str());
         }
         const std::string folder = work.path() + "\\skin";

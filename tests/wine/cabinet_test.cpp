@@ -3,6 +3,7 @@
 
 #include "cabinet/cabinet.h"
 #include "cabinet/cabinet_pack.h"
+#include "cabinet/package_file.h"
 #include "tests/support/cab_writer.h"
 #include "tests/support/win_files.h"
 
@@ -368,6 +369,88 @@ TEST_F(Cabinet, WholeSetExtractsPartByPart)
     EXPECT_TRUE(ExtractCabinet(first.c_str(), dest.c_str()));
     EXPECT_TRUE(ExtractCabinet(second.c_str(), dest.c_str()));
     EXPECT_EQ(plan.spanning.data, Read(dest + "big.dat"));
+}
+
+TEST_F(Cabinet, LibraryIsKeptAndEveryExtractionDestroysItsContext)
+{
+    const std::string cab = MakeCabinet({{"a.txt", Pattern(5000, 4)}});
+    ASSERT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    const HMODULE bound = GetModuleHandleA("cabinet.dll");
+    EXPECT_NE(nullptr, bound);  // still loaded after the extraction
+    EXPECT_EQ(0, CabinetBlocksInUse());
+
+    // Every way out of an extraction gives its context's memory back, and the
+    // library stays the one bound at first.
+    const std::string text = scratch / "text.tvd";
+    ASSERT_TRUE(WriteBytes(text, std::string(3000, 't')));
+    std::vector<uint8_t> cut = BuildStoredCabinet({{"b.txt", Pattern(20000, 5)}});
+    cut.resize(cut.size() - 5000);
+    ASSERT_TRUE(WriteBytes(scratch / "cut.tvd", cut));
+    EXPECT_FALSE(ExtractCabinet(text.c_str(), dest.c_str()));
+    EXPECT_EQ(0, CabinetBlocksInUse());
+    EXPECT_FALSE(ExtractCabinet((scratch / "absent.tvd").c_str(), dest.c_str()));
+    EXPECT_EQ(0, CabinetBlocksInUse());
+    EXPECT_FALSE(ExtractCabinet((scratch / "cut.tvd").c_str(), dest.c_str()));
+    EXPECT_EQ(0, CabinetBlocksInUse());
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "a.txt"));
+        EXPECT_EQ(0, CabinetBlocksInUse());
+    }
+    EXPECT_EQ(Pattern(5000, 4), Read(dest + "a.txt"));
+    EXPECT_EQ(bound, GetModuleHandleA("cabinet.dll"));
+}
+
+// The package cipher's rule, written out byte by byte: the key restarts at
+// every 1024 bytes of the package.
+std::string CipherByRule(std::string bytes, const std::string& key)
+{
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ key[(i % 1024) % key.size()]);
+    return bytes;
+}
+
+bool CipherFile(const std::string& in, const std::string& out, const std::string& key)
+{
+    return CipherPackageFile(in.c_str(), out.c_str(),
+                             reinterpret_cast<const unsigned char*>(key.data()), key.size());
+}
+
+TEST_F(Cabinet, PackageCipherFileFollowsTheByteRuleAtEverySize)
+{
+    const std::string key = "K3y-0f7";
+    for (size_t size : {size_t(0), size_t(1), size_t(1023), size_t(1024), size_t(1025),
+                        kPackageCopyBlock - 1, kPackageCopyBlock, kPackageCopyBlock + 1,
+                        3 * kPackageCopyBlock + 777}) {
+        const std::string plain = Pattern(size, static_cast<unsigned>(size));
+        ASSERT_TRUE(WriteBytes(scratch / "plain.bin", plain));
+        ASSERT_TRUE(CipherFile(scratch / "plain.bin", scratch / "ciphered.bin", key)) << size;
+        EXPECT_EQ(CipherByRule(plain, key), Read(scratch / "ciphered.bin")) << size;
+        ASSERT_TRUE(CipherFile(scratch / "ciphered.bin", scratch / "back.bin", key)) << size;
+        EXPECT_EQ(plain, Read(scratch / "back.bin")) << size;
+    }
+}
+
+TEST_F(Cabinet, PackageCipherFileFailuresLeaveNoTarget)
+{
+    EXPECT_FALSE(CipherFile(scratch / "absent.tvd", scratch / "out.tvd", "k"));
+    EXPECT_FALSE(FileExists(scratch / "out.tvd"));
+    ASSERT_TRUE(WriteBytes(scratch / "in.tvd", Pattern(1000, 9)));
+    EXPECT_FALSE(CipherFile(scratch / "in.tvd", scratch / "out.tvd", ""));
+    EXPECT_FALSE(FileExists(scratch / "out.tvd"));
+    EXPECT_FALSE(CipherFile(scratch / "in.tvd", scratch / "no-folder\\out.tvd", "k"));
+
+    // A read error after the first blocks: no half-deciphered copy stays.
+    const std::string big = scratch / "big.tvd";
+    ASSERT_TRUE(WriteBytes(big, Pattern(4 * kPackageCopyBlock, 10)));
+    HANDLE locker = CreateFileA(big.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, locker);
+    const DWORD lockAt = static_cast<DWORD>(2 * kPackageCopyBlock + 100);
+    ASSERT_TRUE(LockFile(locker, lockAt, 0, 1024, 0));
+    EXPECT_FALSE(CipherFile(big, scratch / "out.tvd", "k"));
+    UnlockFile(locker, lockAt, 0, 1024, 0);
+    CloseHandle(locker);
+    EXPECT_FALSE(FileExists(scratch / "out.tvd"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cabinet/cabinet_pack.h"
+#include "cabinet/package_file.h"
 #include "skinui/skin_config.h"
 #include "skinui/skin_package.h"
 #include "skinui/skin_profile.h"
@@ -252,19 +253,70 @@ TEST_F(Skin, EncipheredPackageWithoutKeyOrFileFailsCleanly)
 
 TEST_F(Skin, ReadErrorMidwayFailsCleanly)
 {
-    Pack(scratch / "big.tvd", {{"noise.bin", std::string(100000, 'n')}});
+    // Bytes that do not compress, so the package runs over several of the
+    // blocks it is read in.
+    std::string noise(5 * kPackageCopyBlock, '\0');
+    unsigned x = 1;
+    for (char& c : noise)
+        c = static_cast<char>((x = x * 1103515245u + 12345u) >> 16);
+    Pack(scratch / "big.tvd", {{"noise.bin", noise}});
     SkinConfig skin;
     LoadSkinProfile(&skin, Write("r.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=abc\r\n").c_str());
     // Another handle locks a region after the first blocks: reading it fails.
     HANDLE locker = CreateFileA((scratch / "big.tvd").c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, locker);
-    ASSERT_TRUE(LockFile(locker, 4096, 0, 1024, 0));
+    const DWORD lockAt = static_cast<DWORD>(3 * kPackageCopyBlock + 4096);
+    ASSERT_TRUE(LockFile(locker, lockAt, 0, 1024, 0));
     EXPECT_FALSE(SkinPackage(skin).Extract((scratch / "big.tvd").c_str()));
-    UnlockFile(locker, 4096, 0, 1024, 0);
+    UnlockFile(locker, lockAt, 0, 1024, 0);
     CloseHandle(locker);
     EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
     EXPECT_FALSE(FileExists(scratch / "noise.bin"));
+}
+
+// The package cipher written out byte by byte: the key restarts at every
+// 1024 bytes of the package.
+std::string CipherByRule(std::string bytes, const std::string& key)
+{
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ key[(i % 1024) % key.size()]);
+    return bytes;
+}
+
+TEST_F(Skin, EncipheredPackageOfAnyLengthExtractsByteForByte)
+{
+    // Stored, so the package is as long as its files: a whole number of
+    // neither the cipher's 1024 bytes nor the blocks it is read in.
+    std::string back(2 * kPackageCopyBlock + 3001, '\0');
+    for (size_t i = 0; i < back.size(); ++i)
+        back[i] = static_cast<char>(i * 7 + (i >> 9));
+    CreateDirectoryA((scratch / "src").c_str(), nullptr);
+    const std::string src = scratch / "src\\back.bmp";
+    ASSERT_TRUE(WriteBytes(src, back));
+    const char* files[] = {src.c_str()};
+    char reason[256];
+    ASSERT_TRUE(PackCabinet((scratch / "plain.tvd").c_str(), files, 1, CABINET_STORE, reason,
+                            sizeof reason))
+        << reason;
+    std::string plain;
+    ASSERT_TRUE(ReadBytes(scratch / "plain.tvd", &plain));
+    ASSERT_NE(0u, plain.size() % 1024);
+    ASSERT_GT(plain.size(), 2 * kPackageCopyBlock);
+    ASSERT_TRUE(WriteBytes(scratch / "odd.tvd", CipherByRule(plain, "Odd7Key")));
+
+    SkinConfig skin;
+    LoadSkinProfile(&skin, Write("o.tvc", "[APPLICATION]\r\nENCRYPT=1\r\nENCRYPTKEY=Odd7Key\r\n").c_str());
+    ASSERT_TRUE(SkinPackage(skin).Extract((scratch / "odd.tvd").c_str()));
+    std::string bytes;
+    ASSERT_TRUE(ReadBytes(scratch / "back.bmp", &bytes));
+    EXPECT_TRUE(bytes == back);
+    EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
+
+    // An empty package deciphers to nothing, which is no cabinet.
+    ASSERT_TRUE(WriteBytes(scratch / "empty.tvd", std::string()));
+    EXPECT_FALSE(SkinPackage(skin).Extract((scratch / "empty.tvd").c_str()));
+    EXPECT_FALSE(FileExists(scratch / "tvd00001.tmp"));
 }
 
 }  // namespace
