@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "cabinet/cabinet.h"
+#include "cabinet/package_file.h"
 #include "core/dib_format.h"
 #include "core/profile_reader.h"
 #include "core/thumbnail.h"
@@ -20,6 +21,10 @@ const char kAppSection[] = "Application";
 const char kDirKey[] = "dir";
 const char kVersionKey[] = "Version";
 const char kBackgroundKey[] = "Background";
+const char kEncryptKey[] = "ENCRYPT";
+const char kEncryptKeyKey[] = "ENCRYPTKEY";
+// The longest package key a configuration holds, without its NUL.
+const size_t kMaxPackageKey = 254;
 
 // The progress control's range and steps during a rebuild.
 const int kProgressMax = 100;
@@ -552,8 +557,30 @@ bool CCacheIndex::MakeThumbnail(const ProfileFile& profile, const std::string& d
             return false;
     }
     DeleteFileEntry(picture);  // an old copy must not stand in for a missing one
-    if (!ExtractCabinetFile(dataPath.c_str(), cacheRoot_.c_str(), background,
-                            CabinetOptionsFor(CABINET_BUILD_MANAGER))) {
+    // An enciphered package is deciphered into a work file in the cache root
+    // first; the picture is taken from that copy, which is deleted at once.
+    std::string cabinet = dataPath;
+    std::string deciphered;
+    if (profile.GetInt(kAppSection, kEncryptKey, 0) != 0) {
+        char key[kMaxPackageKey + 1];
+        const size_t keyLength = profile.GetString(kAppSection, kEncryptKeyKey, "", key, sizeof key);
+        if (keyLength == 0)
+            return false;  // an enciphered package without a key cannot be read
+        deciphered = TempFileIn(cacheRoot_);
+        if (deciphered.empty())
+            return false;
+        if (!CipherPackageFile(dataPath.c_str(), deciphered.c_str(),
+                               reinterpret_cast<const unsigned char*>(key), keyLength)) {
+            DeleteFileA(deciphered.c_str());
+            return false;
+        }
+        cabinet = deciphered;
+    }
+    const bool extracted = ExtractCabinetFile(cabinet.c_str(), cacheRoot_.c_str(), background,
+                                              CabinetOptionsFor(CABINET_BUILD_MANAGER)) != FALSE;
+    if (!deciphered.empty())
+        DeleteFileA(deciphered.c_str());
+    if (!extracted) {
         DeleteFileA(picture.c_str());
         return false;
     }

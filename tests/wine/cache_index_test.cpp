@@ -14,6 +14,7 @@
 
 #include "core/cache_index_format.h"
 #include "core/dib_format.h"
+#include "core/package_cipher.h"
 #include "core/thumbnail.h"
 #include "manager/cache_index.h"
 #include "tests/support/bmp_writer.h"
@@ -45,6 +46,10 @@ struct Skin {
     std::string background = "back.bmp";
     std::string picture = Picture(0x2040C0);
     bool withPackage = true;
+    // Enciphered package: ENCRYPT=1 with this key ("" leaves it plain).
+    std::string key = "";
+    // The key the configuration names, when it differs from the one used.
+    std::string configKey = "-";
 };
 
 std::string ConfigText(const Skin& s)
@@ -54,6 +59,8 @@ std::string ConfigText(const Skin& s)
         text += "dir=" + s.dir + "\r\n";
     if (!s.background.empty())
         text += "Background=" + s.background + "\r\n";
+    if (!s.key.empty())
+        text += "ENCRYPT=1\r\nENCRYPTKEY=" + (s.configKey == "-" ? s.key : s.configKey) + "\r\n";
     return text;
 }
 
@@ -67,7 +74,12 @@ void AddSkin(const std::string& root, const Skin& s)
         CabEntry entry;
         entry.name = s.background.empty() ? "back.bmp" : s.background;
         entry.data = s.picture;
-        ASSERT_TRUE(WriteBytes(folder + s.name + ".tvd", BuildStoredCabinet({entry})));
+        std::vector<uint8_t> package = BuildStoredCabinet({entry});
+        if (!s.key.empty()) {
+            PackageCipher cipher(reinterpret_cast<const unsigned char*>(s.key.data()), s.key.size());
+            cipher.Apply(package.data(), package.size());
+        }
+        ASSERT_TRUE(WriteBytes(folder + s.name + ".tvd", package));
     }
 }
 
@@ -462,6 +474,35 @@ TEST(CacheIndex, BackgroundsThatGiveNoThumbnail)
     parent = parent.substr(0, parent.rfind('\\') + 1);
     EXPECT_FALSE(FileExists(parent + "escaped.bmp"));
     EXPECT_EQ((std::vector<std::string>{"a.example", "image.dat", "index.dat"}), RootNames(root.path()));
+}
+
+TEST(CacheIndex, EncipheredPackagesAreDecipheredForTheirThumbnail)
+{
+    ScratchDir root;
+    Skin plain;
+    AddSkin(root.path(), plain);
+    Skin enciphered = plain;  // a package of several 1024-byte blocks
+    enciphered.host = "b.example";
+    enciphered.key = "Kz7seven";
+    AddSkin(root.path(), enciphered);
+    Skin noKey = enciphered;  // ENCRYPT set, ENCRYPTKEY empty
+    noKey.name = "nokey";
+    noKey.configKey = "";
+    AddSkin(root.path(), noKey);
+    Skin wrongKey = enciphered;
+    wrongKey.name = "wrongkey";
+    wrongKey.configKey = "other";
+    AddSkin(root.path(), wrongKey);
+
+    CCacheIndex index(nullptr, root.path());
+    ASSERT_EQ(1, index.EntryCount("a.example"));
+    ASSERT_EQ(1, index.EntryCount("b.example"));
+    EXPECT_EQ(root.path() + "b.example\\app\\skin.tvc", index.Entry("b.example", 0)->configPath);
+    // The same picture gives the same thumbnail, enciphered or not.
+    EXPECT_TRUE(ThumbnailOf(index, *index.Entry("a.example", 0)) ==
+                ThumbnailOf(index, *index.Entry("b.example", 0)));
+    // Neither the deciphered copy nor the picture is left in the root.
+    EXPECT_EQ((std::vector<std::string>{"a.example", "b.example", "image.dat"}), RootNames(root.path()));
 }
 
 TEST(CacheIndex, DeleteHostAndClear)
