@@ -521,6 +521,15 @@ bool CCacheIndex::Rebuild()
         imageOk = false;
     if (newImage && !CloseHandle(newImage.release()))
         imageOk = false;
+    // The index on disk points into the image file about to be replaced: it
+    // goes first, so a run that ends before it writes the index again (a
+    // killed process) leaves no index whose thumbnails would be another
+    // skin's, only fresh thumbnails to make. A read-only image file is
+    // replaced all the same.
+    if (imageOk) {
+        DeleteFileEntry(indexPath_);
+        SetFileAttributesA(imagePath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     // The catalogue only stands with the image file it points into.
     if (!imageOk || !CopyFileA(newImagePath.c_str(), imagePath_.c_str(), FALSE)) {
         catalogue_.clear();
