@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <new>
+
 #include "cabinet/cabinet.h"
 #include "cabinet/package_file.h"
 #include "core/dib_format.h"
@@ -272,12 +274,18 @@ void SetProgress(HWND progress, int position)
 }
 
 // Makes the thumbnail of the bitmap file `picture`.
+// A picture too large for the memory left is dropped like an unreadable one.
 bool MakeThumbnailBytes(const std::string& picture, std::vector<unsigned char>* thumbnail)
 {
-    std::vector<unsigned char> source;
-    if (!ReadWholeFile(picture, kMaxPictureBytes, &source))
+    try {
+        std::vector<unsigned char> source;
+        if (!ReadWholeFile(picture, kMaxPictureBytes, &source))
+            return false;
+        return thumb::MakeThumbnail(source.data(), source.size(), thumbnail) == thumb::ThumbError::kOk;
+    } catch (const std::bad_alloc&) {
+        thumbnail->clear();
         return false;
-    return thumb::MakeThumbnail(source.data(), source.size(), thumbnail) == thumb::ThumbError::kOk;
+    }
 }
 
 std::string TempFileIn(const std::string& folder)
