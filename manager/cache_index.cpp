@@ -4,7 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <new>
+
 #include "cabinet/cabinet.h"
+#include "cabinet/package_file.h"
 #include "core/dib_format.h"
 #include "core/profile_reader.h"
 #include "core/thumbnail.h"
@@ -20,6 +23,10 @@ const char kAppSection[] = "Application";
 const char kDirKey[] = "dir";
 const char kVersionKey[] = "Version";
 const char kBackgroundKey[] = "Background";
+const char kEncryptKey[] = "ENCRYPT";
+const char kEncryptKeyKey[] = "ENCRYPTKEY";
+// The longest package key a configuration holds, without its NUL.
+const size_t kMaxPackageKey = 254;
 
 // The progress control's range and steps during a rebuild.
 const int kProgressMax = 100;
@@ -267,12 +274,18 @@ void SetProgress(HWND progress, int position)
 }
 
 // Makes the thumbnail of the bitmap file `picture`.
+// A picture too large for the memory left is dropped like an unreadable one.
 bool MakeThumbnailBytes(const std::string& picture, std::vector<unsigned char>* thumbnail)
 {
-    std::vector<unsigned char> source;
-    if (!ReadWholeFile(picture, kMaxPictureBytes, &source))
+    try {
+        std::vector<unsigned char> source;
+        if (!ReadWholeFile(picture, kMaxPictureBytes, &source))
+            return false;
+        return thumb::MakeThumbnail(source.data(), source.size(), thumbnail) == thumb::ThumbError::kOk;
+    } catch (const std::bad_alloc&) {
+        thumbnail->clear();
         return false;
-    return thumb::MakeThumbnail(source.data(), source.size(), thumbnail) == thumb::ThumbError::kOk;
+    }
 }
 
 std::string TempFileIn(const std::string& folder)
@@ -516,6 +529,15 @@ bool CCacheIndex::Rebuild()
         imageOk = false;
     if (newImage && !CloseHandle(newImage.release()))
         imageOk = false;
+    // The index on disk points into the image file about to be replaced: it
+    // goes first, so a run that ends before it writes the index again (a
+    // killed process) leaves no index whose thumbnails would be another
+    // skin's, only fresh thumbnails to make. A read-only image file is
+    // replaced all the same.
+    if (imageOk) {
+        DeleteFileEntry(indexPath_);
+        SetFileAttributesA(imagePath_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
     // The catalogue only stands with the image file it points into.
     if (!imageOk || !CopyFileA(newImagePath.c_str(), imagePath_.c_str(), FALSE)) {
         catalogue_.clear();
@@ -552,8 +574,30 @@ bool CCacheIndex::MakeThumbnail(const ProfileFile& profile, const std::string& d
             return false;
     }
     DeleteFileEntry(picture);  // an old copy must not stand in for a missing one
-    if (!ExtractCabinetFile(dataPath.c_str(), cacheRoot_.c_str(), background,
-                            CabinetOptionsFor(CABINET_BUILD_MANAGER))) {
+    // An enciphered package is deciphered into a work file in the cache root
+    // first; the picture is taken from that copy, which is deleted at once.
+    std::string cabinet = dataPath;
+    std::string deciphered;
+    if (profile.GetInt(kAppSection, kEncryptKey, 0) != 0) {
+        char key[kMaxPackageKey + 1];
+        const size_t keyLength = profile.GetString(kAppSection, kEncryptKeyKey, "", key, sizeof key);
+        if (keyLength == 0)
+            return false;  // an enciphered package without a key cannot be read
+        deciphered = TempFileIn(cacheRoot_);
+        if (deciphered.empty())
+            return false;
+        if (!CipherPackageFile(dataPath.c_str(), deciphered.c_str(),
+                               reinterpret_cast<const unsigned char*>(key), keyLength)) {
+            DeleteFileA(deciphered.c_str());
+            return false;
+        }
+        cabinet = deciphered;
+    }
+    const bool extracted = ExtractCabinetFile(cabinet.c_str(), cacheRoot_.c_str(), background,
+                                              CabinetOptionsFor(CABINET_BUILD_MANAGER)) != FALSE;
+    if (!deciphered.empty())
+        DeleteFileA(deciphered.c_str());
+    if (!extracted) {
         DeleteFileA(picture.c_str());
         return false;
     }

@@ -44,7 +44,8 @@ public:
     const std::string& imagePath() const { return imagePath_; }
 
 private:
-    // A new thumbnail from the skin's "Background" picture in its package.
+    // A new thumbnail from the skin's "Background" picture in its package
+    // (deciphered first when the configuration says it is enciphered).
     bool MakeThumbnail(const ProfileFile& profile, const std::string& dataPath,
                        std::vector<unsigned char>* bytes);
 

@@ -156,8 +156,17 @@ void CComponentSetup::PlacePlugins()
             (type != REG_SZ && type != REG_EXPAND_SZ))
             continue;
         value[size < kMaxPluginsDirectoryBytes ? size : kMaxPluginsDirectoryBytes] = '\0';
+        std::string directory = value;
+        if (type == REG_EXPAND_SZ) {
+            // "%ProgramFiles%\..." names a folder only once expanded.
+            char expanded[kMaxPluginsDirectoryBytes + 1];
+            const DWORD n = ExpandEnvironmentStringsA(value, expanded, sizeof expanded);
+            if (n == 0 || n > sizeof expanded)
+                continue;
+            directory = expanded;
+        }
         std::string folder;
-        if (!PluginFolder(value, &folder))
+        if (!PluginFolder(directory, &folder))
             continue;
         const std::string target = folder + Entry(kPlugin).fileName;
         // No plug-in is shipped with this build: nothing to put in place.

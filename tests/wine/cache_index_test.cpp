@@ -14,6 +14,7 @@
 
 #include "core/cache_index_format.h"
 #include "core/dib_format.h"
+#include "core/package_cipher.h"
 #include "core/thumbnail.h"
 #include "manager/cache_index.h"
 #include "tests/support/bmp_writer.h"
@@ -45,6 +46,10 @@ struct Skin {
     std::string background = "back.bmp";
     std::string picture = Picture(0x2040C0);
     bool withPackage = true;
+    // Enciphered package: ENCRYPT=1 with this key ("" leaves it plain).
+    std::string key = "";
+    // The key the configuration names, when it differs from the one used.
+    std::string configKey = "-";
 };
 
 std::string ConfigText(const Skin& s)
@@ -54,6 +59,8 @@ std::string ConfigText(const Skin& s)
         text += "dir=" + s.dir + "\r\n";
     if (!s.background.empty())
         text += "Background=" + s.background + "\r\n";
+    if (!s.key.empty())
+        text += "ENCRYPT=1\r\nENCRYPTKEY=" + (s.configKey == "-" ? s.key : s.configKey) + "\r\n";
     return text;
 }
 
@@ -67,7 +74,12 @@ void AddSkin(const std::string& root, const Skin& s)
         CabEntry entry;
         entry.name = s.background.empty() ? "back.bmp" : s.background;
         entry.data = s.picture;
-        ASSERT_TRUE(WriteBytes(folder + s.name + ".tvd", BuildStoredCabinet({entry})));
+        std::vector<uint8_t> package = BuildStoredCabinet({entry});
+        if (!s.key.empty()) {
+            PackageCipher cipher(reinterpret_cast<const unsigned char*>(s.key.data()), s.key.size());
+            cipher.Apply(package.data(), package.size());
+        }
+        ASSERT_TRUE(WriteBytes(folder + s.name + ".tvd", package));
     }
 }
 
@@ -357,6 +369,78 @@ TEST(CacheIndex, VersionChangeAndUnchangedSkinReuse)
     EXPECT_EQ(2 * thumb::kFileSize, Read(index.imagePath()).size());
 }
 
+// The thumbnail a skin's picture must get, made from the picture itself.
+std::string ExpectedThumbnail(const std::string& picture)
+{
+    std::vector<uint8_t> file;
+    EXPECT_EQ(thumb::ThumbError::kOk,
+              thumb::MakeThumbnail(reinterpret_cast<const uint8_t*>(picture.data()), picture.size(), &file));
+    return std::string(file.begin(), file.end());
+}
+
+// A white picture with a block of `rgb` in its middle: the white round it
+// turns magenta, the block stays, so each colour gives its own thumbnail.
+std::string BlockPicture(uint32_t rgb)
+{
+    const int width = 40, height = 30;
+    std::vector<uint32_t> pixels = Solid(width, height, 0xFFFFFF);
+    for (int y = 10; y < 20; ++y)
+        for (int x = 15; x < 25; ++x)
+            pixels[static_cast<size_t>(y) * width + x] = rgb;
+    const std::vector<uint8_t> bmp = MakeBmp(width, height, 24, pixels);
+    return std::string(bmp.begin(), bmp.end());
+}
+
+TEST(CacheIndex, ARunCutShortLeavesNoIndexIntoTheNewImage)
+{
+    ScratchDir root;
+    Skin x, y, z;
+    x.path = "x";
+    x.picture = BlockPicture(0xC02020);
+    y.path = "y";
+    y.picture = BlockPicture(0x20C020);
+    z.path = "z";
+    z.picture = BlockPicture(0x2020C0);
+    AddSkin(root.path(), x);
+    AddSkin(root.path(), y);
+    { CCacheIndex first(nullptr, root.path()); }  // leaves index.dat for x and y
+    ASSERT_TRUE(FileExists(root / "index.dat"));
+
+    // A run in which x has gone and z has come, ended before it could write
+    // its index (as a killed process would): what is on disk then is kept.
+    ASSERT_TRUE(DeleteFileA((root / "a.example\\x\\skin.tvc").c_str()));
+    AddSkin(root.path(), z);
+    std::string image, indexBytes;
+    bool hadIndex = false;
+    {
+        CCacheIndex cut(nullptr, root.path());
+        ASSERT_EQ(2, cut.EntryCount("a.example"));
+        image = Read(cut.imagePath());
+        hadIndex = FileExists(cut.indexPath());
+        if (hadIndex)
+            indexBytes = Read(cut.indexPath());
+    }
+    ASSERT_TRUE(WriteBytes(root / "image.dat", image));
+    if (hadIndex)
+        ASSERT_TRUE(WriteBytes(root / "index.dat", indexBytes));
+    else
+        DeleteFileA((root / "index.dat").c_str());
+    EXPECT_FALSE(hadIndex) << "the old index points into the image file that was replaced";
+    ASSERT_TRUE(ExpectedThumbnail(x.picture) != ExpectedThumbnail(z.picture));
+
+    // x comes back unchanged: every skin shows its own picture.
+    AddSkin(root.path(), x);
+    CCacheIndex next(nullptr, root.path());
+    ASSERT_EQ(3, next.EntryCount("a.example"));
+    const std::map<std::string, std::string> pictures = {{"x", x.picture}, {"y", y.picture}, {"z", z.picture}};
+    for (int n = 0; n < 3; ++n) {
+        const cache::CacheEntry& e = *next.Entry("a.example", n);
+        const std::string config = e.configPath;
+        const std::string path = config.substr(root.path().size() + 10, 1);  // "a.example\\" + path
+        EXPECT_TRUE(ExpectedThumbnail(pictures.at(path)) == ThumbnailOf(next, e)) << config;
+    }
+}
+
 TEST(CacheIndex, HostileIndexFilesMakeThumbnailsAfresh)
 {
     ScratchDir root;
@@ -462,6 +546,35 @@ TEST(CacheIndex, BackgroundsThatGiveNoThumbnail)
     parent = parent.substr(0, parent.rfind('\\') + 1);
     EXPECT_FALSE(FileExists(parent + "escaped.bmp"));
     EXPECT_EQ((std::vector<std::string>{"a.example", "image.dat", "index.dat"}), RootNames(root.path()));
+}
+
+TEST(CacheIndex, EncipheredPackagesAreDecipheredForTheirThumbnail)
+{
+    ScratchDir root;
+    Skin plain;
+    AddSkin(root.path(), plain);
+    Skin enciphered = plain;  // a package of several 1024-byte blocks
+    enciphered.host = "b.example";
+    enciphered.key = "Kz7seven";
+    AddSkin(root.path(), enciphered);
+    Skin noKey = enciphered;  // ENCRYPT set, ENCRYPTKEY empty
+    noKey.name = "nokey";
+    noKey.configKey = "";
+    AddSkin(root.path(), noKey);
+    Skin wrongKey = enciphered;
+    wrongKey.name = "wrongkey";
+    wrongKey.configKey = "other";
+    AddSkin(root.path(), wrongKey);
+
+    CCacheIndex index(nullptr, root.path());
+    ASSERT_EQ(1, index.EntryCount("a.example"));
+    ASSERT_EQ(1, index.EntryCount("b.example"));
+    EXPECT_EQ(root.path() + "b.example\\app\\skin.tvc", index.Entry("b.example", 0)->configPath);
+    // The same picture gives the same thumbnail, enciphered or not.
+    EXPECT_TRUE(ThumbnailOf(index, *index.Entry("a.example", 0)) ==
+                ThumbnailOf(index, *index.Entry("b.example", 0)));
+    // Neither the deciphered copy nor the picture is left in the root.
+    EXPECT_EQ((std::vector<std::string>{"a.example", "b.example", "image.dat"}), RootNames(root.path()));
 }
 
 TEST(CacheIndex, DeleteHostAndClear)

@@ -316,8 +316,12 @@ private:
 
 TEST_F(ComponentSetupTest, EveryNetscapeInstallationGetsThePlugin)
 {
-    ScratchDir first, second, ignored;
+    ScratchDir first, second, ignored, expanded;
     const std::string firstDir = first.path().substr(0, first.path().size() - 1);
+    // A value of the expandable kind names its folder through a variable.
+    ASSERT_TRUE(SetEnvironmentVariableA("TAVIK_PLUGINS_TEST",
+                                        expanded.path().substr(0, expanded.path().size() - 1).c_str()));
+    const std::string expandedDir = "%TAVIK_PLUGINS_TEST%";
     const std::string secondDir = second.path();  // with its trailing "\"
     const std::string tooLong(300, 'x');
     const std::string ignoredDir = ignored.path().substr(0, ignored.path().size() - 1);
@@ -328,6 +332,7 @@ TEST_F(ComponentSetupTest, EveryNetscapeInstallationGetsThePlugin)
     keys.Add("7.1", true, &tooLong);
     keys.Add("7.2", true, &ignoredDir, REG_BINARY);
     keys.Add("8.0", true, &secondDir);
+    keys.Add("9.0", true, &expandedDir, REG_EXPAND_SZ);
     ASSERT_TRUE(stage.Ship("tavinstsl.dll", "component_old.dll"));
 
     // No plug-in is shipped: nothing is made in the plug-in directories.
@@ -341,6 +346,7 @@ TEST_F(ComponentSetupTest, EveryNetscapeInstallationGetsThePlugin)
     ASSERT_TRUE(with.Run());
     EXPECT_EQ(Bytes(ComponentStage::Built("component_old.dll")), Bytes(first / "tavik\\nptaviksl.dll"));
     EXPECT_EQ(Bytes(ComponentStage::Built("component_old.dll")), Bytes(second / "tavik\\nptaviksl.dll"));
+    EXPECT_EQ(Bytes(ComponentStage::Built("component_old.dll")), Bytes(expanded / "tavik\\nptaviksl.dll"));
     EXPECT_TRUE(ListTree(ignored.path()).empty());
 
     // A newer plug-in in place stays.
