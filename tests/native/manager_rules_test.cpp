@@ -255,4 +255,11 @@ TEST(ManagerRules, ItemCommandsAndHostAddresses)
     // The client keeps a port's ':' as "%2" in the folder's name.
     EXPECT_EQ("http://127.0.0.1:8080", HostAddress("127.0.0.1%28080"));
     EXPECT_EQ("http://h%1", HostAddress("h%1"));
+
+    // The personal browser's start address: the host as it is, unless its
+    // folder keeps a port, which only a whole address carries.
+    EXPECT_EQ("www.example.com", SkinStartAddress("www.example.com"));
+    EXPECT_EQ("h%1", SkinStartAddress("h%1"));
+    EXPECT_EQ("http://127.0.0.1:8080", SkinStartAddress("127.0.0.1%28080"));
+    EXPECT_EQ("http://skins.example:81", SkinStartAddress("skins.example%281"));
 }

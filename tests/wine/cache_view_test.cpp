@@ -338,7 +338,7 @@ TEST_F(CachePage, ClicksVisitStartAndDelete)
         EXPECT_EQ(local, reinterpret_cast<HWND>(Spy::seen[1].lParam));
     }
     EXPECT_EQ(programs.path() + "tvfbrowser.tve -c:" + root.path() +
-                  "127.0.0.1%28080\\%1skins%1\\sea.tvc -u:127.0.0.1%28080\n",
+                  "127.0.0.1%28080\\%1skins%1\\sea.tvc -u:http://127.0.0.1:8080\n",
               BrowserRecord());
     // Item 1 of the other host, sent as the group sends it.
     SendMessageA(view->hwnd(), WM_COMMAND, 151, reinterpret_cast<LPARAM>(two));
