@@ -142,6 +142,11 @@ std::string HostAddress(const std::string& hostFolder)
     return kVisitScheme + host;
 }
 
+std::string SkinStartAddress(const std::string& hostFolder)
+{
+    return hostFolder.find("%2") == std::string::npos ? hostFolder : HostAddress(hostFolder);
+}
+
 ScrollSizes ScrollSizesFor(int count, int clientWidth)
 {
     int columns = clientWidth / kCellSize;

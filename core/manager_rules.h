@@ -170,6 +170,12 @@ inline int ItemOfCommand(int command)
 // port's ':' (kept in the folder's name as "%2") given back.
 std::string HostAddress(const std::string& hostFolder);
 
+// The "-u:" address the personal browser gets for a skin of a host folder:
+// the folder's name as it is, or, when the name keeps a port's ':' as "%2",
+// the whole address of HostAddress (the bare "host%2port" reaches nothing,
+// and "host:port" alone would read as a scheme).
+std::string SkinStartAddress(const std::string& hostFolder);
+
 // The id of the n-th button (from 0) and whether a button may have one.
 inline bool HasButtonId(int index) { return index >= 0 && index < kMaxButtons; }
 inline int ButtonId(int index) { return kFirstButtonId + index; }

@@ -464,7 +464,8 @@ void CTavCacheView::StartSkin(const std::string& host, int item)
     const cache::CacheEntry* entry = index_->Entry(host, item);
     if (!entry)
         return;
-    const std::string command = mgr::BrowserCommandLine(browserPath, Field(entry->configPath), host);
+    const std::string command = mgr::BrowserCommandLine(browserPath, Field(entry->configPath),
+                                                        mgr::SkinStartAddress(host));
     WinExec(command.c_str(), SW_SHOWNORMAL);
 }
 

@@ -139,6 +139,15 @@ void CMainFrame::AddPageButtons(Page page)
     }
 }
 
+void CMainFrame::RestoreTitleBar()
+{
+    // A page whose view could not be made is not shown: the bar goes back to
+    // the page still shown, so that no button acts on a page that is absent.
+    titleBar_.RemoveAllButtons();
+    titleBar_.SetCaption(kPages[page_].caption);
+    AddPageButtons(page_);
+}
+
 void CMainFrame::SwitchPage(Page page)
 {
     if (page == page_)
@@ -159,6 +168,7 @@ void CMainFrame::SwitchPage(Page page)
             cacheView_->SetFrame(this);
             if (!cacheView_->CreateView(hwnd_, ID_VIEW_CACHE, nullptr, WS_CHILD, WS_EX_CLIENTEDGE)) {
                 cacheView_.reset();
+                RestoreTitleBar();
                 return;
             }
             cacheView_->OnInitialUpdate();
@@ -170,6 +180,7 @@ void CMainFrame::SwitchPage(Page page)
             internetView_.reset(new CInternetView);
             if (!internetView_->CreateView(hwnd_, ID_VIEW_INTERNET, nullptr, WS_CHILD, WS_EX_CLIENTEDGE)) {
                 internetView_.reset();
+                RestoreTitleBar();
                 return;
             }
             internetView_->OnInitialUpdate();
@@ -233,9 +244,8 @@ bool CMainFrame::OnCommand(WORD id, WORD, HWND)
             cacheView_->Refresh();
         return true;
     case ID_CACHE_CLEAR:
-        if (fw::App::ShowMessage(hwnd_, fw::App::LoadText(IDS_CLEAR_CACHE_QUESTION),
-                                 MB_YESNO | MB_ICONQUESTION) == IDYES &&
-            cacheView_)
+        if (cacheView_ && fw::App::ShowMessage(hwnd_, fw::App::LoadText(IDS_CLEAR_CACHE_QUESTION),
+                                               MB_YESNO | MB_ICONQUESTION) == IDYES)
             cacheView_->ClearAll();
         return true;
     }

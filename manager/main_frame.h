@@ -82,6 +82,7 @@ protected:
 
 private:
     void AddPageButtons(Page page);
+    void RestoreTitleBar();
     bool progressMade_ = false;
     Page page_ = kMyTavik;
     std::unique_ptr<CTavCacheView> cacheView_;

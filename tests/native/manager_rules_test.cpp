@@ -241,6 +241,54 @@ TEST(ManagerRules, CachePageLayoutStopsGrowingInsteadOfOverflowing)
     EXPECT_EQ(kMaxPageHeight, many.groups.back().bottom);
 }
 
+TEST(ManagerRules, HostGroupAndItemParts)
+{
+    struct Case {
+        int width, buttonWidth, buttonHeight;
+        Rect caption, button;
+    } groups[] = {
+        // Caption from 20 to 10 before the button; button 5 from the right, 1 down.
+        {580, 16, 16, {20, 0, 554, 20}, {559, 1, 575, 17}},
+        {150, 16, 16, {20, 0, 124, 20}, {129, 1, 145, 17}},
+        {300, 0, 0, {20, 0, 290, 20}, {295, 1, 295, 1}},  // no button bitmap
+    };
+    for (const Case& c : groups) {
+        const GroupParts p = HostGroupParts(c.width, c.buttonWidth, c.buttonHeight);
+        const Rect* got[] = {&p.caption, &p.deleteButton};
+        const Rect* want[] = {&c.caption, &c.button};
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_EQ(want[i]->left, got[i]->left) << c.width << " " << i;
+            EXPECT_EQ(want[i]->top, got[i]->top) << c.width << " " << i;
+            EXPECT_EQ(want[i]->right, got[i]->right) << c.width << " " << i;
+            EXPECT_EQ(want[i]->bottom, got[i]->bottom) << c.width << " " << i;
+        }
+    }
+    // An item: the cell below the strip, the face 15 in, the caption from
+    // 115 below the cell's top to 5 above its bottom.
+    struct Item {
+        Point cell;
+        Rect wantCell;
+        Point face;
+        Rect caption;
+    } items[] = {
+        {{0, 0}, {0, 20, 150, 170}, {15, 20}, {0, 135, 150, 165}},
+        {{150, 300}, {150, 320, 300, 470}, {165, 320}, {150, 435, 300, 465}},
+    };
+    for (const Item& c : items) {
+        const ItemParts p = ThumbItemParts(c.cell);
+        EXPECT_EQ(c.wantCell.left, p.cell.left);
+        EXPECT_EQ(c.wantCell.top, p.cell.top);
+        EXPECT_EQ(c.wantCell.right, p.cell.right);
+        EXPECT_EQ(c.wantCell.bottom, p.cell.bottom);
+        EXPECT_EQ(c.face.x, p.face.x);
+        EXPECT_EQ(c.face.y, p.face.y);
+        EXPECT_EQ(c.caption.left, p.caption.left);
+        EXPECT_EQ(c.caption.top, p.caption.top);
+        EXPECT_EQ(c.caption.right, p.caption.right);
+        EXPECT_EQ(c.caption.bottom, p.caption.bottom);
+    }
+}
+
 TEST(ManagerRules, ItemCommandsAndHostAddresses)
 {
     EXPECT_EQ(-1, ItemOfCommand(112));
@@ -255,4 +303,11 @@ TEST(ManagerRules, ItemCommandsAndHostAddresses)
     // The client keeps a port's ':' as "%2" in the folder's name.
     EXPECT_EQ("http://127.0.0.1:8080", HostAddress("127.0.0.1%28080"));
     EXPECT_EQ("http://h%1", HostAddress("h%1"));
+
+    // The personal browser's start address: the host as it is, unless its
+    // folder keeps a port, which only a whole address carries.
+    EXPECT_EQ("www.example.com", SkinStartAddress("www.example.com"));
+    EXPECT_EQ("h%1", SkinStartAddress("h%1"));
+    EXPECT_EQ("http://127.0.0.1:8080", SkinStartAddress("127.0.0.1%28080"));
+    EXPECT_EQ("http://skins.example:81", SkinStartAddress("skins.example%281"));
 }

@@ -338,7 +338,7 @@ TEST_F(CachePage, ClicksVisitStartAndDelete)
         EXPECT_EQ(local, reinterpret_cast<HWND>(Spy::seen[1].lParam));
     }
     EXPECT_EQ(programs.path() + "tvfbrowser.tve -c:" + root.path() +
-                  "127.0.0.1%28080\\%1skins%1\\sea.tvc -u:127.0.0.1%28080\n",
+                  "127.0.0.1%28080\\%1skins%1\\sea.tvc -u:http://127.0.0.1:8080\n",
               BrowserRecord());
     // Item 1 of the other host, sent as the group sends it.
     SendMessageA(view->hwnd(), WM_COMMAND, 151, reinterpret_cast<LPARAM>(two));
@@ -427,6 +427,67 @@ TEST_F(CachePage, RefreshClearAndClose)
     ASSERT_GE(written.size(), 40u);
     EXPECT_EQ(0, _strnicmp(written.c_str(), "TAVIK CACHE INFORMATION FILE V1.0", 34));
     EXPECT_EQ(1, static_cast<int>(written[36]));  // one host
+}
+
+// Refuses, while it lives, the creation of every window of one class on
+// this thread, and counts the refusals.
+struct CreationRefused {
+    static std::string className;
+    static int refused;
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_CREATEWND) {
+            char name[64] = "";
+            GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+            if (className == name) {
+                ++refused;
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    explicit CreationRefused(const char* name)
+    {
+        className = name;
+        refused = 0;
+        hook = SetWindowsHookExA(WH_CBT, &Hook, nullptr, GetCurrentThreadId());
+    }
+    ~CreationRefused() { UnhookWindowsHookEx(hook); }
+    HHOOK hook;
+};
+std::string CreationRefused::className;
+int CreationRefused::refused = 0;
+
+TEST_F(CachePage, APageWhoseViewCannotBeMadeKeepsTheBarOfThePageShown)
+{
+    AddSkin("one.example", "%1a%1", "s", "S");
+    {
+        CreationRefused refused(fw::View::ClassName());
+        ASSERT_NE(nullptr, refused.hook);
+        SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_VISITED, 0);
+        EXPECT_EQ(1, CreationRefused::refused);
+    }
+    EXPECT_EQ(nullptr, frame->cacheView());
+    // Without the page the catalogue's files are neither read nor written.
+    EXPECT_FALSE(FileExists(root / "index.dat"));
+    EXPECT_FALSE(FileExists(root / "image.dat"));
+    EXPECT_EQ(CMainFrame::kMyTavik, frame->page());
+    EXPECT_EQ("My Tavik", frame->titleBar().caption());
+    ASSERT_EQ(2u, frame->titleBar().buttons().size());
+    EXPECT_EQ(ID_BROWSE_FOLDER, frame->titleBar().buttons()[0].command);
+    EXPECT_EQ(ID_UPTO_FOLDER, frame->titleBar().buttons()[1].command);
+    // No page, no question: Clear all cache does nothing (a message box
+    // would be refused and counted).
+    {
+        CreationRefused refused("#32770");
+        SendMessageA(frame->hwnd(), WM_COMMAND, ID_CACHE_CLEAR, 0);
+        EXPECT_EQ(0, CreationRefused::refused);
+    }
+    // Once views can be made again, the page comes up.
+    ShowPage();
+    EXPECT_EQ(CMainFrame::kVisitedTavik, frame->page());
+    EXPECT_EQ("Visited Tavik", frame->titleBar().caption());
+    EXPECT_EQ(1u, view->groups().size());
 }
 
 TEST(CacheThumbItem, FacesOfThumbnails)
