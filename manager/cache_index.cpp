@@ -530,10 +530,10 @@ bool CCacheIndex::Rebuild()
     if (newImage && !CloseHandle(newImage.release()))
         imageOk = false;
     // The index on disk points into the image file about to be replaced: it
-    // goes first, so a run that ends before it writes the index again (a
-    // killed process) leaves no index whose thumbnails would be another
-    // skin's, only fresh thumbnails to make. A read-only image file is
-    // replaced all the same.
+    // goes first, and the index of the new image is written as soon as that
+    // image is in place, so a run that ends in between (a killed process)
+    // never leaves an index whose thumbnails would be another skin's. A
+    // read-only image file is replaced all the same.
     if (imageOk) {
         DeleteFileEntry(indexPath_);
         SetFileAttributesA(imagePath_.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -542,6 +542,8 @@ bool CCacheIndex::Rebuild()
     if (!imageOk || !CopyFileA(newImagePath.c_str(), imagePath_.c_str(), FALSE)) {
         catalogue_.clear();
         hosts_.clear();
+    } else {
+        WriteIndex();
     }
     if (!newImagePath.empty())
         DeleteFileA(newImagePath.c_str());
