@@ -7,6 +7,7 @@
 
 #include "core/dib_format.h"
 #include "framework/app.h"
+#include "framework/dib32.h"
 #include "manager/bars.h"
 #include "manager/cache_index.h"
 #include "manager/personal_open.h"
@@ -72,18 +73,10 @@ HBITMAP CThumbItem::ComposeFace(const std::vector<unsigned char>& thumbnail)
     if (pixels.size() != static_cast<size_t>(layout.width) * layout.height)
         return nullptr;
     const int size = mgr::kFaceSize;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size;
-    bi.bmiHeader.biHeight = -size;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP face = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* out = nullptr;
+    HBITMAP face = CreateTopDownDib32(size, size, &out);
     if (!face)
         return nullptr;
-    uint32_t* out = static_cast<uint32_t*>(bits);
     const uint32_t grey = Rgb(kGroupGrey);
     std::fill(out, out + size * size, grey);
     // The colour of pixel (1,1) is the thumbnail's background.

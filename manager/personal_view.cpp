@@ -7,6 +7,7 @@
 
 #include "core/manager_rules.h"
 #include "framework/app.h"
+#include "framework/dib32.h"
 #include "framework/file.h"
 #include "manager/personal_doc.h"
 #include "resources/manager/manager_ids.h"
@@ -19,13 +20,7 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int* width, int* height)
     BITMAP info;
     if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
         return {};
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = info.bmWidth;
-    bi.bmiHeader.biHeight = -info.bmHeight;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
     std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     HDC dc = GetDC(nullptr);
     const int rows = GetDIBits(dc, bitmap, 0, info.bmHeight, pixels.data(), &bi, DIB_RGB_COLORS);
@@ -65,18 +60,10 @@ HBITMAP ComposeFace(HBITMAP picture)
     if (source.empty())
         return nullptr;
     const int size = mgr::kFaceSize;
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = size;
-    bi.bmiHeader.biHeight = -size;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP face = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    uint32_t* out = nullptr;
+    HBITMAP face = CreateTopDownDib32(size, size, &out);
     if (!face)
         return nullptr;
-    uint32_t* out = static_cast<uint32_t*>(bits);
     const uint32_t key = source[0] & 0xFFFFFF;
     const uint32_t grey = (GetRValue(kPageGrey) << 16) | (GetGValue(kPageGrey) << 8) | GetBValue(kPageGrey);
     for (int y = 0; y < size; ++y) {
