@@ -5,7 +5,40 @@ namespace fw {
 namespace {
 // Largest piece of one ReadFile or WriteFile call.
 const DWORD kChunk = 1024 * 1024;
+// A copy goes through one buffer of this size: small enough to stay in the
+// processor's cache, and a fresh page costs more than a read call.
+const size_t kCopyBuffer = 256 * 1024;
+
+DWORD MappingGranularity()
+{
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    return info.dwAllocationGranularity;
+}
 }  // namespace
+
+FileView& FileView::operator=(FileView&& other) noexcept
+{
+    if (this != &other) {
+        Unmap();
+        base_ = other.base_;
+        data_ = other.data_;
+        size_ = other.size_;
+        other.base_ = nullptr;
+        other.data_ = nullptr;
+        other.size_ = 0;
+    }
+    return *this;
+}
+
+void FileView::Unmap()
+{
+    if (base_)
+        UnmapViewOfFile(base_);
+    base_ = nullptr;
+    data_ = nullptr;
+    size_ = 0;
+}
 
 void File::Fail(DWORD osError) const { throw FileError::FromOsError(osError, path_); }
 
@@ -58,6 +91,43 @@ std::vector<uint8_t> File::ReadExactly(size_t size)
     std::vector<uint8_t> bytes(size);
     ReadExactly(bytes.data(), size);
     return bytes;
+}
+
+FileView File::View(uint64_t offset, size_t size) const
+{
+    const uint64_t length = Length();
+    if (offset > length || size > length - offset)
+        throw FileError(FileError::kEndOfFile, path_);
+    FileView view;
+    if (size == 0)
+        return view;
+    const uint64_t start = offset - offset % MappingGranularity();
+    const uint64_t span = offset - start + size;
+    if (span > SIZE_MAX)
+        throw FileError(FileError::kGeneric, path_);
+    UniqueHandle mapping(CreateFileMappingA(handle_.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    if (!mapping)
+        Fail(GetLastError());
+    // The view keeps the mapping alive after its handle is closed.
+    view.base_ = MapViewOfFile(mapping.get(), FILE_MAP_READ, static_cast<DWORD>(start >> 32),
+                               static_cast<DWORD>(start), static_cast<SIZE_T>(span));
+    if (!view.base_)
+        Fail(GetLastError());
+    view.data_ = static_cast<const uint8_t*>(view.base_) + (offset - start);
+    view.size_ = size;
+    return view;
+}
+
+void File::CopyTo(File& to, uint64_t offset, uint64_t size)
+{
+    Seek(offset);
+    std::vector<uint8_t> buffer(static_cast<size_t>(size < kCopyBuffer ? size : kCopyBuffer));
+    while (size > 0) {
+        const size_t n = static_cast<size_t>(size < buffer.size() ? size : buffer.size());
+        ReadExactly(buffer.data(), n);
+        to.Write(buffer.data(), n);
+        size -= n;
+    }
 }
 
 void File::Write(const void* data, size_t size)

@@ -5,25 +5,10 @@
 
 namespace {
 
-// Sections are copied in pieces of this size.
-const size_t kCopyChunk = 4 * 1024 * 1024;
-
 std::string FolderOf(const std::string& path)
 {
     const size_t slash = path.find_last_of('\\');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-}
-
-// Copies exactly `size` bytes of `from` into `to`.
-void CopyBytes(fw::File& from, fw::File& to, uint64_t size)
-{
-    std::vector<uint8_t> buffer(static_cast<size_t>(std::min<uint64_t>(size, kCopyChunk)));
-    while (size > 0) {
-        const size_t n = static_cast<size_t>(std::min<uint64_t>(size, buffer.size()));
-        from.ReadExactly(buffer.data(), n);
-        to.Write(buffer.data(), n);
-        size -= n;
-    }
 }
 
 // A temporary file that is deleted unless it was given its final name.
@@ -139,13 +124,34 @@ std::vector<uint8_t> PersonalFile::ReadSection(uint64_t offset, uint32_t size)
     return file_.ReadExactly(size);
 }
 
+fw::FileView PersonalFile::ViewSection(uint64_t offset, uint32_t size) const
+{
+    if (!file_.IsOpen())
+        throw fw::FileError(fw::FileError::kInvalidFile, "");
+    return file_.View(offset, size);
+}
+
+fw::FileView PersonalFile::ViewPreview() const
+{
+    return ViewSection(header_.PreviewOffset(), header_.previewSize());
+}
+
+fw::FileView PersonalFile::ViewConfiguration() const
+{
+    return ViewSection(header_.ConfigOffset(), header_.configSize());
+}
+
+fw::FileView PersonalFile::ViewPackage() const
+{
+    return ViewSection(header_.PackageOffset(), header_.packageSize());
+}
+
 void PersonalFile::SaveSection(uint64_t offset, uint32_t size, const std::string& path)
 {
     if (!file_.IsOpen())
         throw fw::FileError(fw::FileError::kInvalidFile, "");
-    file_.Seek(offset);
     fw::File out(path, fw::File::kCreate);
-    CopyBytes(file_, out, size);
+    file_.CopyTo(out, offset, size);
 }
 
 void PersonalFile::SavePreview(const std::string& path)
@@ -193,9 +199,9 @@ void PersonalFile::Write(const std::string& target, const std::string& previewPa
         try {
             fw::File out(pending->path(), fw::File::kCreate);
             out.Write(header_.bytes(), pf::kHeaderSize);
-            CopyBytes(preview, out, header_.previewSize());
-            CopyBytes(config, out, header_.configSize());
-            CopyBytes(package, out, header_.packageSize());
+            preview.CopyTo(out, 0, header_.previewSize());
+            config.CopyTo(out, 0, header_.configSize());
+            package.CopyTo(out, 0, header_.packageSize());
         } catch (const fw::FileError& error) {
             // The user knows the target, not our temporary name for it.
             if (error.fileName() == pending->path())

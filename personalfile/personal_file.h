@@ -39,6 +39,11 @@ public:
     std::vector<uint8_t> ReadPreview();
     std::vector<uint8_t> ReadConfiguration();
     std::vector<uint8_t> ReadPackage();
+    // The same sections mapped from the file, without a copy of ours: valid
+    // while the view lives, even after the file is closed.
+    fw::FileView ViewPreview() const;
+    fw::FileView ViewConfiguration() const;
+    fw::FileView ViewPackage() const;
     // The same sections copied piece by piece into new files (an existing
     // file is replaced), without holding a whole section in memory.
     void SavePreview(const std::string& path);
@@ -55,6 +60,7 @@ public:
 
 private:
     std::vector<uint8_t> ReadSection(uint64_t offset, uint32_t size);
+    fw::FileView ViewSection(uint64_t offset, uint32_t size) const;
     void SaveSection(uint64_t offset, uint32_t size, const std::string& path);
 
     pf::Header header_;

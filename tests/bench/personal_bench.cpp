@@ -1,6 +1,8 @@
 // Writes and reads back a personal file holding a data package of the given
 // size, best of three; prints "write SECONDS", "read SECONDS" (the sections
-// into memory) and "save SECONDS" (the package copied out to a file).
+// mapped into memory, every page touched), "copy SECONDS" (the sections
+// copied into buffers of the program's own) and "save SECONDS" (the package
+// copied out to a file).
 // usage: personal_bench FOLDER\ MEGABYTES
 #include <windows.h>
 
@@ -42,7 +44,7 @@ int main(int argc, char** argv)
     Put(dir + "skin.tvc", std::vector<uint8_t>(2000, 'c'));
     Put(dir + "preview.bmp", std::vector<uint8_t>(43254, 'p'));
 
-    double bestWrite = 1e9, bestRead = 1e9, bestSave = 1e9;
+    double bestWrite = 1e9, bestRead = 1e9, bestCopy = 1e9, bestSave = 1e9;
     for (int run = 0; run < 3; ++run) {
         PersonalFile file;
         file.SetConfiguration(dir + "skin.tvc");
@@ -54,11 +56,27 @@ int main(int argc, char** argv)
         PersonalFile back;
         if (!back.Open(dir + "bench.tvf"))
             return 1;
+        {
+            const fw::FileView preview = back.ViewPreview();
+            const fw::FileView config = back.ViewConfiguration();
+            const fw::FileView read = back.ViewPackage();
+            // Every page is read, as a use of the bytes would read it.
+            unsigned sum = 0;
+            for (const fw::FileView* view : {&preview, &config, &read})
+                for (size_t i = 0; i < view->size(); i += 4096)
+                    sum += view->data()[i];
+            bestRead = std::min(bestRead, Now() - t);
+            if (read.size() != package.size() || !std::equal(read.begin(), read.end(), package.begin()) ||
+                sum == 1)
+                return 1;
+        }
+
+        t = Now();
         const auto preview = back.ReadPreview();
         const auto config = back.ReadConfiguration();
-        const auto read = back.ReadPackage();
-        bestRead = std::min(bestRead, Now() - t);
-        if (read != package)
+        const auto copied = back.ReadPackage();
+        bestCopy = std::min(bestCopy, Now() - t);
+        if (copied != package)
             return 1;
 
         // What the manager does with it: the package copied out to a file.
@@ -66,6 +84,7 @@ int main(int argc, char** argv)
         back.SavePackage(dir + "out.tvd");
         bestSave = std::min(bestSave, Now() - t);
     }
-    std::printf("write %.4f\nread %.4f\nsave %.4f\n", bestWrite, bestRead, bestSave);
+    std::printf("write %.4f\nread %.4f\ncopy %.4f\nsave %.4f\n", bestWrite, bestRead, bestCopy,
+                bestSave);
     return 0;
 }

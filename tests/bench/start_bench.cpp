@@ -1,7 +1,10 @@
 // Times a program from its start until a visible window of the given class
-// belonging to it exists; then closes it. Median of N runs.
+// belonging to it exists, then measures its working set once it waits for
+// input (its window made whole); then closes it. Prints the medians of N
+// runs: "MILLISECONDS KILOBYTES".
 //   start_bench CLASS RUNS COMMAND-LINE...
 #include <windows.h>
+#include <psapi.h>
 
 #include <stdio.h>
 #include <stdlib.h>
@@ -44,6 +47,7 @@ int main(int argc, char** argv)
     for (int i = 3; i < argc; ++i)
         line += std::string(i > 3 ? " " : "") + argv[i];
     std::vector<double> times;
+    std::vector<double> sets;
     LARGE_INTEGER f;
     QueryPerformanceFrequency(&f);
     for (int run = 0; run < runs; ++run) {
@@ -64,12 +68,20 @@ int main(int argc, char** argv)
         }
         QueryPerformanceCounter(&t1);
         times.push_back(1000.0 * (t1.QuadPart - t0.QuadPart) / f.QuadPart);
+        // The rest of its start-up (controls, the browser) before the count.
+        WaitForInputIdle(pi.hProcess, 5000);
+        Sleep(200);
+        PROCESS_MEMORY_COUNTERS memory = {sizeof memory};
+        if (!GetProcessMemoryInfo(pi.hProcess, &memory, sizeof memory))
+            return 1;
+        sets.push_back(memory.WorkingSetSize / 1024.0);
         PostMessageA(find.found, WM_CLOSE, 0, 0);
         WaitForSingleObject(pi.hProcess, 10000);
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
     std::sort(times.begin(), times.end());
-    printf("%.1f\n", times[times.size() / 2]);
+    std::sort(sets.begin(), sets.end());
+    printf("%.1f %.0f\n", times[times.size() / 2], sets[sets.size() / 2]);
     return 0;
 }

@@ -309,6 +309,20 @@ TEST(FileError, RealFailuresOfTheFileClass)
     fw::File small(dir / "ro.bin", fw::File::kRead);
     char two[2];
     EXPECT_THROW(small.ReadExactly(two, 2), fw::FileError);
+    // A view or a copy past the end is the end of the file, never a read
+    // beyond it.
+    EXPECT_EQ(1u, small.View(0, 1).size());
+    EXPECT_EQ(0u, small.View(1, 0).size());
+    for (const auto& [offset, size] : {std::pair<uint64_t, size_t>{0, 2}, {1, 1}, {2, 0}}) {
+        try {
+            small.View(offset, size);
+            ADD_FAILURE() << offset << "+" << size;
+        } catch (const fw::FileError& e) {
+            EXPECT_EQ(fw::FileError::kEndOfFile, e.cause());
+        }
+    }
+    fw::File out(dir / "out.bin", fw::File::kCreate);
+    EXPECT_THROW(small.CopyTo(out, 0, 2), fw::FileError);
 }
 
 TEST(FileDialogs, FiltersAndExtensions)
@@ -418,7 +432,7 @@ TEST(Thumbnail, UntrustworthyBitmapsGiveNoPreview)
     EXPECT_TRUE(MakeThumbnail(dir / "src.bmp", dir / "thumb.bmp", 120, 120));
 }
 
-TEST(PersonalFile, SectionsSavedToFiles)
+TEST(PersonalFile, SectionsSavedToFilesAndMapped)
 {
     ScratchDir dir;
     std::string package(3 * 1024 * 1024 + 17, '\0');
@@ -435,6 +449,15 @@ TEST(PersonalFile, SectionsSavedToFiles)
     EXPECT_EQ(package, Read(dir / "out.tvd"));
     EXPECT_EQ("[Application]\r\n", Read(dir / "out.tvc"));
     EXPECT_EQ("PREVIEW", Read(dir / "out.bmp"));
+    // Views start at 5607 and 5622, off the system's 64 KB mapping grain,
+    // and stay readable once the file is closed.
+    const fw::FileView preview = back.ViewPreview();
+    const fw::FileView config = back.ViewConfiguration();
+    const fw::FileView mapped = back.ViewPackage();
     back.Close();
+    EXPECT_EQ("PREVIEW", std::string(preview.begin(), preview.end()));
+    EXPECT_EQ("[Application]\r\n", std::string(config.begin(), config.end()));
+    EXPECT_EQ(package, std::string(mapped.begin(), mapped.end()));
     EXPECT_THROW(back.SavePackage(dir / "closed.tvd"), fw::FileError);
+    EXPECT_THROW(back.ViewPackage(), fw::FileError);
 }
