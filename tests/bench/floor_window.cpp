@@ -3,7 +3,8 @@
 // controls), then a shaped popup window of the client's size holding the
 // system's web browser control, in the client's order: shown, then the
 // control hosted. Nothing of a skin goes into it.
-//   floor_window [WIDTH HEIGHT]
+//   floor_window [WIDTH HEIGHT [ADDRESS]]
+// With an address, the control also navigates to it, as the client does.
 #include <windows.h>
 #include <commctrl.h>
 #include <winsock.h>
@@ -72,6 +73,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show)
     BrowserHost* browser = BrowserHost::Create(area, &events);
     if (browser == nullptr)
         return 1;
+    if (__argc >= 4)
+        browser->Navigate(__argv[3]);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
