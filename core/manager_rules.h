@@ -12,7 +12,7 @@ namespace mgr {
 
 // The personal browser beside the manager, and how it is started.
 const char kBrowserFileName[] = "tvfbrowser.tve";
-const char kBrowserCommandFormat[] = "%s -c:%s -u:%s";
+const char kBrowserCommandFormat[] = "\"%s\" -c:%s -u:%s";
 const char kPersonalExtension[] = "tvf";
 const char kDefaultFolderName[] = "mytavik";
 const char kDrivesTitle[] = "Drives";
@@ -45,7 +45,8 @@ bool IsPersonalFileArgument(const std::string& commandLine, std::string* path);
 // most 255 characters.
 bool IsSafeSkinName(const std::string& name);
 
-// The personal browser's command line.
+// The personal browser's command line: the program's path in double quotes,
+// then "-c:" and the configuration, "-u:" and the address.
 std::string BrowserCommandLine(const std::string& browser, const std::string& configTarget,
                                const std::string& startUrl);
 
@@ -167,7 +168,9 @@ inline int ItemOfCommand(int command)
 }
 
 // The address a host folder stands for: "http://" and the host, with the
-// port's ':' (kept in the folder's name as "%2") given back.
+// port's ':' (kept in the folder's name as "%2") given back. Only the "%2"
+// before a port (the last one, followed by digits to the end) is read back:
+// "a%20b" stays "a%20b", "a%2b%28080" gives "a%2b:8080".
 std::string HostAddress(const std::string& hostFolder);
 
 // The "-u:" address the personal browser gets for a skin of a host folder:
