@@ -648,14 +648,15 @@ TEST(ControlResources, VersionStringsAndPropertyPage)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00020017u, fixed->dwFileVersionLS);
+    // 1.2.0.23, the version the manager lists for the control.
+    EXPECT_EQ(0x00010002u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00000017u, fixed->dwFileVersionLS);
     for (const char* lang : {"040904b0", "041104b0"}) {
         EXPECT_EQ("TavInstsl Module", VersionString(block, lang, "FileDescription"));
         EXPECT_EQ("TAVINSTSL", VersionString(block, lang, "InternalName"));
         EXPECT_EQ("TAVINSTSL.DLL", VersionString(block, lang, "OriginalFilename"));
-        EXPECT_EQ("1, 0, 2, 23", VersionString(block, lang, "FileVersion"));
-        EXPECT_EQ("1, 0, 2, 23", VersionString(block, lang, "ProductVersion"));
+        EXPECT_EQ("1, 2, 0, 23", VersionString(block, lang, "FileVersion"));
+        EXPECT_EQ("1, 2, 0, 23", VersionString(block, lang, "ProductVersion"));
         EXPECT_EQ("Tavik, 1.2", VersionString(block, lang, "ProductName"));
     }
 
