@@ -4,6 +4,7 @@
 #include <exdisp.h>
 #include <ole2.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <new>
 #include <vector>
@@ -64,6 +65,7 @@ SkinFrameOptions PersonalFrameOptions()
     options.outlineShift = kPersonalOutlineShift;
     options.clientEdge = true;
     options.minimizeBox = false;
+    options.statusTextLength = kWideText;
     options.iconId = IDR_MAINFRAME;
     options.secureIconId = IDI_SECURE;
     options.placement = PersonalPlacement;
@@ -236,6 +238,11 @@ void PersonalBrowser::Navigate(const char* address)
 {
     if (address == nullptr || !address[0])
         return;
+    // The browser takes no longer address: say so rather than drop it.
+    if (strlen(address) > kLongText) {
+        ShowText(IDS_ADDRESS_TOO_LONG, IDS_CAPTION_ERROR, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     lastNavigation = address;
     if (web.Browser())
         web.Browser()->Navigate(address);

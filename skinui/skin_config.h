@@ -11,7 +11,7 @@ enum {
     kSkinTextSize = kLongText,  // addresses, names, command texts
     // Room for the longest name and button text a loader keeps (the
     // personal browser's limit is the larger).
-    kSkinWideTextSize = 2084,
+    kSkinWideTextSize = kWideText,
     kSkinPathSize = 260,
     kSkinKeySize = 255,
     kSkinHotkeySize = 64,

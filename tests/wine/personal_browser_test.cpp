@@ -280,6 +280,12 @@ public:
         return true;
     }
     bool Ended(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
     bool Close(HWND frame) const
     {
         PostMessageA(frame, WM_CLOSE, 0, 0);
@@ -368,6 +374,42 @@ TEST_F(PersonalProgram, BothOrdersOfTheCommandLineOpenTheSkinAndTheAddress)
         EXPECT_TRUE(FileExists(skin.Config()));
         EXPECT_TRUE(FileExists(skin.Package()));
     }
+}
+
+TEST_F(PersonalProgram, AConfigurationPathWithSlashesUnpacksBesideIt)
+{
+    PersonalSkin skin;
+    skin.Write();
+    std::string slashed = skin.Config();
+    for (char& c : slashed)
+        if (c == '\\')
+            c = '/';
+    char cwd[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    const std::string stray = std::string(cwd) + "\\back.bmp";
+    DeleteFileA(stray.c_str());
+    Program program("-c:" + slashed + " -u:" + TestServerUrl("/slashed.html"));
+    HWND frame = program.Frame();
+    ASSERT_NE(nullptr, frame);
+    // The package went beside the configuration, not into the current folder.
+    EXPECT_TRUE(FileExists(skin.dir / "back.bmp"));
+    EXPECT_FALSE(FileExists(stray));
+    ASSERT_TRUE(program.Close(frame));
+    EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
+    DeleteFileA(stray.c_str());
+}
+
+TEST_F(PersonalProgram, ASkinWithoutItsBackgroundEndsTheProgram)
+{
+    PersonalSkin skin;
+    const std::string junk = "not a cabinet";
+    skin.package.assign(junk.begin(), junk.end());
+    skin.Write();
+    Program program(skin.Args(TestServerUrl("/nobackground.html")));
+    ASSERT_TRUE(program.Started());
+    EXPECT_TRUE(program.Ended(10000));
+    EXPECT_EQ(1u, program.ExitCode());
+    EXPECT_EQ(0, Requests("/nobackground.html"));
 }
 
 TEST_F(PersonalProgram, AnEmptyAddressStartsAtTheSkinsHome)
@@ -610,14 +652,15 @@ TEST_F(Personal, EncipheredPackagesGoThroughATemporaryCopy)
     browser_.reset();
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
 
-    // ENCRYPT without a key: the package is unreadable, the window still opens.
+    // ENCRYPT without a key: the package is unreadable and nothing is
+    // unpacked; without its background the window is not made.
     PersonalSkin keyless;
     keyless.Write(true);
-    b = Open(keyless, TestServerUrl("/a.html"));
-    ASSERT_NE(nullptr, b);
+    PersonalBrowser unreadable(GetModuleHandleA(nullptr));
+    EXPECT_TRUE(unreadable.Open(keyless.Args(TestServerUrl("/a.html")).c_str()));
     EXPECT_FALSE(FileExists(keyless.dir / "back.bmp"));
     EXPECT_FALSE(FileExists(keyless.dir / SkinPackage::kBrowserDecipheredName));
-    EXPECT_TRUE(IsWindow(b->FrameWindow()));
+    EXPECT_FALSE(unreadable.CreateMainWindow(SW_SHOWNOACTIVATE));
 }
 
 TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
@@ -629,11 +672,15 @@ TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
     HANDLE lock = CreateFileA(skin.Package().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    PersonalBrowser browser(GetModuleHandleA(nullptr));
+    EXPECT_TRUE(browser.Open(skin.Args(TestServerUrl("/a.html")).c_str()));
     CloseHandle(lock);
-    ASSERT_NE(nullptr, b);
     EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
+    // Without its background the skin has no size: the window is not made
+    // (it is not laid out as 0 x 0), and the program ends.
+    EXPECT_FALSE(browser.CreateMainWindow(SW_SHOWNOACTIVATE));
+    EXPECT_EQ(nullptr, browser.FrameWindow());
 }
 
 TEST_F(Personal, StoredNamesOutsideTheFolderAreRefused)
@@ -644,8 +691,9 @@ TEST_F(Personal, StoredNamesOutsideTheFolderAreRefused)
     const std::string escaped = skin.dir.path().substr(0, skin.dir.path().size() - 1);
     const std::string parent = escaped.substr(0, escaped.rfind('\\') + 1);
     DeleteFileA((parent + "escaped.txt").c_str());
-    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
-    ASSERT_NE(nullptr, b);
+    // Unpacking is refused at the stored name; the window is no matter here.
+    PersonalBrowser browser(GetModuleHandleA(nullptr));
+    EXPECT_TRUE(browser.Open(skin.Args(TestServerUrl("/a.html")).c_str()));
     EXPECT_FALSE(FileExists(parent + "escaped.txt"));
 }
 
@@ -679,6 +727,11 @@ TEST_F(Personal, EventsReachTheWindow)
 
     sink->OnStatusTextChange("Loading the page");
     EXPECT_STREQ("Loading the page", b->Frame().StatusText());
+    // The status line keeps 2084 characters, and no more.
+    for (size_t length : {2084u, 2085u, 3000u}) {
+        sink->OnStatusTextChange(std::string(length, 's').c_str());
+        EXPECT_EQ(std::string(2084, 's'), b->Frame().StatusText()) << length;
+    }
 
     // Button 2 is list index 0 (id 128), button 1 index 1 (id 129).
     HWND back = GetDlgItem(frame, kButtonIdBase + 1), forward = GetDlgItem(frame, kButtonIdBase);
@@ -785,6 +838,31 @@ TEST_F(Personal, MailNeedsAMailClient)
     SendMessageA(frame, WM_COMMAND, kButtonIdBase, 0);
     EXPECT_EQ("MailTo:someone@example.com", b->LastNavigation());
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "software\\clients\\mail");
+}
+
+TEST_F(Personal, AnAddressTooLongToNavigateIsRefusedWithAMessage)
+{
+    PersonalSkin skin;
+    skin.config = "BTNNUMBER=1\r\n" + ButtonSection(1, "10,40,30,60", "NAVIGATE:http://wrap.example/?u=%%URL%%");
+    skin.Write();
+    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    ASSERT_NE(nullptr, b);
+    // 2058 characters still go to the browser.
+    const std::string longest = "http://h/" + std::string(2058 - 9, 'a');
+    auto shown = MessageShownBy([&] { b->Navigate(longest.c_str()); });
+    EXPECT_EQ("", shown.first);
+    EXPECT_EQ(longest, b->LastNavigation());
+    // One more is refused, and the user is told.
+    const std::string tooLong = longest + "a";
+    shown = MessageShownBy([&] { b->Navigate(tooLong.c_str()); });
+    EXPECT_EQ("The address is longer than 2058 characters and cannot be opened.", shown.first);
+    EXPECT_EQ("Tavik Error", shown.second);
+    EXPECT_EQ(longest, b->LastNavigation());
+    // A wrapped page that grows past the limit is refused alike.
+    b->OnNavigateComplete(("http://site.example/" + std::string(2040, 'p')).c_str());
+    shown = MessageShownBy([&] { SendMessageA(b->FrameWindow(), WM_COMMAND, kButtonIdBase, 0); });
+    EXPECT_EQ("The address is longer than 2058 characters and cannot be opened.", shown.first);
+    EXPECT_EQ(longest, b->LastNavigation());
 }
 
 TEST_F(Personal, KeysFavoritesAndExit)
