@@ -600,6 +600,26 @@ TEST_F(Client, AFailingAddressBoxIsReportedAsMessage4)
     EXPECT_EQ(nullptr, app->controls.AddressBox());
 }
 
+TEST_F(Client, ASkinWithoutItsBackgroundMakesNoWindowAndGivesMessage4)
+{
+    TestSkin skin("noback");
+    skin.Publish();
+    // The package holds no background: nothing to size the window from.
+    ScratchDir src;
+    ASSERT_TRUE(WriteBytes(src / "other.txt", "x"));
+    const std::string other = src / "other.txt";
+    const char* names[] = {other.c_str()};
+    char reason[256];
+    ASSERT_TRUE(PackCabinet((skin.Folder() + "main.tvd").c_str(), names, 1, CABINET_STORE, reason, sizeof reason))
+        << reason;
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    int created = -1;
+    const std::string shown = MessageShownBy([&] { created = app->CreateMainWindow(0); });
+    EXPECT_EQ(0, created);
+    EXPECT_EQ("Error : Window Creation failed", shown);
+    EXPECT_EQ(nullptr, app->frame.hwnd());
+}
+
 LRESULT CALLBACK GreenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_PAINT) {
