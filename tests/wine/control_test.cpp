@@ -1635,7 +1635,7 @@ TEST_F(ControlInstall, WithoutTheSystemsCabinetLibraryTheCopyGoesBesideTheClient
     ASSERT_TRUE(MoveFileA(systemLibrary.c_str(), aside.c_str()));
     struct Restore {
         std::string from, to;
-        ~Restore() { MoveFileA(from.c_str(), to.c_str()); }
+        ~Restore() { MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); }
     } restore{aside, systemLibrary};
     PublishClientCabinet("ctl");
     ASSERT_TRUE(CopyFileA(aside.c_str(), (DocRoot() + "ctl\\cabinet.dl_").c_str(), FALSE));
@@ -1685,47 +1685,65 @@ void CALLBACK OnThreadTimer(HWND, UINT, UINT_PTR, DWORD)
 
 TEST_F(ControlInstall, APageClosedDuringTheDownloadLeavesTheControlAlive)
 {
-    ASSERT_EQ(S_OK, CanUnloadNow());
-    PageWindows page("IEFrame");
-    auto* host = new HostedControl(page.site);
-    // The page is closed while the download dialog is open: everything the
-    // container holds is let go from inside the dialog's message loop.
-    HRESULT whileOpen = E_UNEXPECTED, afterPut = E_UNEXPECTED;
-    bool closed = false;
-    IPersistPropertyBag* persist = nullptr;
-    ASSERT_EQ(S_OK, host->object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)));
-    persist->Release();  // the load is called the way a page calls it: the page holds the references
-    g_onThreadTimer = [&] {
-        HWND dialog = nullptr;
-        EnumThreadWindows(GetCurrentThreadId(), FindDownloadDialog, reinterpret_cast<LPARAM>(&dialog));
-        if (dialog == nullptr || closed)
-            return;
-        closed = true;
+    // CurrentUrl put by the page's script, and CurrentUrl among the page's
+    // parameters: then the activation runs inside the load, which goes on
+    // with Minimize and AutoStart after it.
+    for (bool byParameters : {false, true}) {
+        ASSERT_EQ(S_OK, CanUnloadNow());
+        PageWindows page("IEFrame");
+        auto* host = new HostedControl(page.site);
+        HRESULT whileOpen = E_UNEXPECTED, afterPut = E_UNEXPECTED;
+        bool closed = false;
+        // The page is closed while the download dialog is open: everything
+        // the container holds is let go from inside the dialog's message loop.
+        g_onThreadTimer = [&] {
+            HWND dialog = nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), FindDownloadDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog == nullptr || closed)
+                return;
+            closed = true;
+            delete host;
+            host = nullptr;
+            whileOpen = CanUnloadNow();
+            PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        };
+        const std::string downloadUrl = TestServerUrl("/slow/200000/") + "#ver=1,0,2,9";
+        // The calls are made the way a page makes them: the page's own
+        // references are all there is.
+        if (byParameters) {
+            IPersistPropertyBag* persist = nullptr;
+            ASSERT_EQ(S_OK,
+                      host->object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)));
+            persist->Release();
+            auto* bag = new TestBag();
+            bag->params = {{"DownloadUrl", downloadUrl}, {"DataUrl", "main#1"}, {"CurrentUrl", "http://page/"},
+                           {"Minimize", "1"}};
+            bag->onRead = [&](const std::string& name) {
+                if (name == "Minimize")
+                    afterPut = CanUnloadNow();
+            };
+            const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
+            EXPECT_EQ(S_OK, persist->Load(bag, nullptr));
+            KillTimer(nullptr, timer);
+            bag->Release();
+            EXPECT_EQ(S_FALSE, afterPut);  // the load holds the control for the rest of it
+        } else {
+            host->Put(&ITavInstCtrlT::put_DownloadUrl, downloadUrl);
+            host->Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+            ITavInstCtrlT* control = host->control.get();
+            BSTR current = Bstr("http://page/");
+            const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
+            EXPECT_EQ(S_OK, control->put_CurrentUrl(current));
+            KillTimer(nullptr, timer);
+            SysFreeString(current);
+        }
+        g_onThreadTimer = nullptr;
+        EXPECT_TRUE(closed) << byParameters;
+        EXPECT_EQ(S_FALSE, whileOpen) << byParameters;  // the put holds the control
+        EXPECT_EQ(S_OK, CanUnloadNow()) << byParameters;
+        EXPECT_FALSE(FileExists(LaunchRecord())) << byParameters;
         delete host;
-        host = nullptr;
-        whileOpen = CanUnloadNow();
-        PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
-    };
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
-    // CurrentUrl among the parameters: the activation runs inside the load,
-    // which goes on with Minimize and AutoStart after it.
-    auto* bag = new TestBag();
-    bag->params = {{"DownloadUrl", TestServerUrl("/slow/200000/") + "#ver=1,0,2,9"}, {"DataUrl", "main#1"},
-                   {"CurrentUrl", "http://page/"}, {"Minimize", "1"}};
-    bag->onRead = [&](const std::string& name) {
-        if (name == "Minimize")
-            afterPut = CanUnloadNow();
-    };
-    EXPECT_EQ(S_OK, persist->Load(bag, nullptr));
-    KillTimer(nullptr, timer);
-    g_onThreadTimer = nullptr;
-    bag->Release();
-    EXPECT_TRUE(closed);
-    EXPECT_EQ(S_FALSE, whileOpen);  // the put holds the control
-    EXPECT_EQ(S_FALSE, afterPut);   // and so does the load, for the rest of it
-    EXPECT_EQ(S_OK, CanUnloadNow());
-    EXPECT_FALSE(FileExists(LaunchRecord()));
-    delete host;
+    }
 }
 
 TEST_F(ControlInstall, ScriptedTrueMinimizeLeavesTheBrowser)
