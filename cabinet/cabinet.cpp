@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <string>
 
 namespace {
 
@@ -22,6 +23,7 @@ typedef BOOL(DIAMONDAPI* FDIDestroyFn)(HFDI);
 // life of the process: loading it costs more than unpacking a skin. Guarded
 // by the extraction lock.
 struct Library {
+    std::string path;  // empty: the system's, by name
     HMODULE module = nullptr;
     FDICreateFn fdiCreate = nullptr;
     FDICopyFn fdiCopy = nullptr;
@@ -48,17 +50,23 @@ const int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_SEQUENTIAL | _O_BIN
 const int kCreateMode = _S_IREAD | _S_IWRITE;                                        // 0x180
 
 Library g_library;
+std::string g_wantedPath;  // UseCabinetLibrary's choice, under the extraction lock
 
 // Binds the library once; a library without the four entry points is freed
 // again and the next extraction tries anew. Called under the extraction lock.
 const Library* Bind()
 {
-    if (g_library.module)
+    if (g_library.module && g_library.path == g_wantedPath)
         return &g_library;
-    HMODULE module = LoadLibraryA("CABINET");
+    if (g_library.module) {
+        FreeLibrary(g_library.module);
+        g_library = Library();
+    }
+    HMODULE module = g_wantedPath.empty() ? LoadLibraryA("CABINET") : LoadLibraryA(g_wantedPath.c_str());
     if (module == nullptr)
         return nullptr;
     Library bound;
+    bound.path = g_wantedPath;
     bound.module = module;
     bound.fdiCreate = reinterpret_cast<FDICreateFn>(GetProcAddress(module, "FDICreate"));
     bound.fdiCopy = reinterpret_cast<FDICopyFn>(GetProcAddress(module, "FDICopy"));
@@ -181,6 +189,12 @@ INT_PTR CloseTarget(const Extraction* x, PFDINOTIFICATION record)
 }
 
 }  // namespace
+
+void UseCabinetLibrary(const char* fullPath)
+{
+    std::lock_guard<std::mutex> one(g_extractionLock);
+    g_wantedPath = fullPath != nullptr ? fullPath : "";
+}
 
 CabinetOptions CabinetOptionsFor(CabinetBuild build)
 {

@@ -41,6 +41,13 @@ BOOL ExtractCabinet(const char* cabinetPath, const char* destDir,
 BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char* fileName,
                         const CabinetOptions& options = CabinetOptions());
 
+// Where the cabinet library comes from: by default the system's, by name. A
+// program that keeps a copy of its own (the client folder's cabinet.dll,
+// fetched where the system has none) names it by its full path; null or an
+// empty path goes back to the system's. A library bound from elsewhere is
+// freed at the next extraction.
+void UseCabinetLibrary(const char* fullPath);
+
 // Memory blocks handed to FDI by CabAlloc and not yet given back by CabFree:
 // 0 between extractions, once each context is destroyed.
 long CabinetBlocksInUse();

@@ -9,6 +9,7 @@
 #include "framework/app.h"
 #include "framework/dib32.h"
 #include "framework/file.h"
+#include "framework/temp_folder.h"
 #include "manager/palette.h"
 #include "manager/personal_doc.h"
 #include "resources/manager/manager_ids.h"
@@ -38,8 +39,8 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int* width, int* height)
 // file named with the prefix "tvpr" that is deleted at once.
 HBITMAP LoadPreview(const std::vector<uint8_t>& preview)
 {
-    char folder[MAX_PATH], name[MAX_PATH];
-    if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "tvpr", 0, name))
+    char name[MAX_PATH];
+    if (!GetTempFileNameA(fw::TemporaryPath().c_str(), "tvpr", 0, name))
         return nullptr;
     HBITMAP bitmap = nullptr;
     try {

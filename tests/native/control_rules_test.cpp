@@ -227,6 +227,37 @@ TEST(ControlStream, BadStreamsAreRefused)
     }
 }
 
+TEST(ControlStream, WriterAndReaderShareTheTextLimit)
+{
+    // 524287 characters and their zero take 1048576 bytes: the most a
+    // stream may hold. One more is refused by both sides, and a refused
+    // save writes nothing at all.
+    const std::u16string longest(524287, u'x');
+    MemorySink sink;
+    ASSERT_TRUE(WriteContents(sink, 1, 2, {Value::Int16(3), Value::Text(longest)}));
+    ASSERT_EQ(12u + 4u + 6u + 1048576u, sink.bytes.size());
+    EXPECT_EQ(std::vector<uint8_t>({0x00, 0x00, 0x10, 0x00}),
+              std::vector<uint8_t>(sink.bytes.begin() + 18, sink.bytes.begin() + 22));
+    MemorySource source(sink.bytes);
+    Contents read;
+    ASSERT_TRUE(ReadContents(source, 2, &read));
+    EXPECT_EQ(longest, read.values[1].text);
+
+    MemorySink refused;
+    EXPECT_FALSE(WriteContents(refused, 1, 2, {Value::Int16(3), Value::Text(longest + u'x')}));
+    EXPECT_TRUE(refused.bytes.empty());
+    EXPECT_FALSE(WriteValue(refused, Value::Text(longest + u'x')));
+    EXPECT_TRUE(refused.bytes.empty());
+
+    // The reader's edge, byte counts 1048576 and 1048578.
+    std::vector<uint8_t> stream = sink.bytes;
+    stream[18] = 0x02;  // count 0x100002
+    stream.push_back(0);
+    stream.push_back(0);
+    MemorySource over(stream);
+    EXPECT_FALSE(ReadContents(over, 2, &read));
+}
+
 TEST(ControlStream, MismatchedTypesAreConverted)
 {
     struct Case {

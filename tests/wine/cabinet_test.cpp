@@ -400,6 +400,31 @@ TEST_F(Cabinet, LibraryIsKeptAndEveryExtractionDestroysItsContext)
     EXPECT_EQ(bound, GetModuleHandleA("cabinet.dll"));
 }
 
+TEST_F(Cabinet, ALibraryNamedByItsFullPathIsBoundInsteadOfTheSystems)
+{
+    const std::string cab = MakeCabinet({{"a.txt", "abc"}});
+    // A file of that name that is no library: extractions through it fail.
+    ASSERT_TRUE(CreateDirectoryA((scratch / "own").c_str(), nullptr));
+    const std::string notALibrary = scratch / "own\\cabinet.dll";
+    ASSERT_TRUE(WriteBytes(notALibrary, std::string("MZ and nothing more")));
+    UseCabinetLibrary(notALibrary.c_str());
+    EXPECT_FALSE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_FALSE(FileExists(dest + "a.txt"));
+    // No path: the system's library, by name, once more.
+    UseCabinetLibrary(nullptr);
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ("abc", Read(dest + "a.txt"));
+    // A copy of the system's library by its full path serves like it.
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    ASSERT_TRUE(CopyFileA((std::string(system) + "\\cabinet.dll").c_str(), notALibrary.c_str(), FALSE));
+    UseCabinetLibrary(notALibrary.c_str());
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "a.txt"));
+    UseCabinetLibrary("");
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ(0, CabinetBlocksInUse());
+}
+
 // The package cipher's rule, written out byte by byte: the key restarts at
 // every 1024 bytes of the package.
 std::string CipherByRule(std::string bytes, const std::string& key)

@@ -362,6 +362,32 @@ TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
     EXPECT_TRUE(view->folderButtons().empty());
 }
 
+TEST_F(ManagerFrame, APreviewLoadsWhateverTheTemporaryPathsLength)
+{
+    MakePersonalFile(dir, dir / "long.tvf", Skin());
+    char tmp[32768] = "", temp[32768] = "";
+    GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    // 249 characters leave no room for a temporary file name in MAX_PATH;
+    // 300 are more than MAX_PATH itself.
+    for (size_t length : {size_t(249), size_t(300)}) {
+        const std::string longPath = "C:\\" + std::string(length - 3, 'a');
+        SetEnvironmentVariableA("TMP", longPath.c_str());
+        SetEnvironmentVariableA("TEMP", longPath.c_str());
+        Show(dir.path());
+        ASSERT_EQ(1u, view->personalButtons().size()) << length;
+        HBITMAP face = view->personalButtons()[0]->face();
+        ASSERT_NE(nullptr, face) << length;
+        DIBSECTION section;
+        ASSERT_TRUE(GetObjectA(face, sizeof section, &section)) << length;
+        const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+        const int middle = mgr::kFaceSize / 2;
+        EXPECT_EQ(0x2060C0u, bits[middle * mgr::kFaceSize + middle] & 0xFFFFFF) << length;  // the preview's diagonal
+    }
+    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
+}
+
 TEST_F(ManagerFrame, AClickOpensTheFileUnderItsNameOnDisk)
 {
     CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(), (windows / "tvfbrowser.tve").c_str(), FALSE);
