@@ -645,20 +645,22 @@ std::string ParentOf(const PersonalSkin& skin)
     return folder.substr(0, folder.rfind('\\') + 1);
 }
 
-// Runs `act` and answers the text of the message box it shows (pressing OK).
-std::string MessageShownBy(const std::function<void()>& act)
+// Runs `act` and answers the text and caption of the message box it shows.
+std::pair<std::string, std::string> MessageShownBy(const std::function<void()>& act)
 {
-    std::string text;
+    std::pair<std::string, std::string> shown;
     {
         DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
             char buffer[1100] = "";
             GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-            text = buffer;
+            shown.first = buffer;
+            GetWindowTextA(box, buffer, sizeof buffer);
+            shown.second = buffer;
             PostMessageA(box, WM_COMMAND, IDOK, 0);
         }, 0, DialogDriver::IsMessageBox);
         act();
     }
-    return text;
+    return shown;
 }
 
 TEST_F(Personal, APackageWithANameOutsideTheFolderIsRefused)
@@ -671,7 +673,7 @@ TEST_F(Personal, APackageWithANameOutsideTheFolderIsRefused)
         const std::string parent = ParentOf(skin);
         DeleteFileA((parent + "escaped.txt").c_str());
         EXPECT_EQ("This skin cannot be used.",
-                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }));
+                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }).first);
         EXPECT_FALSE(FileExists(parent + "escaped.txt"));
         EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
         browser_.reset();
@@ -696,7 +698,7 @@ TEST_F(Personal, ASkinNamingAFileOutsideItsFolderIsRefusedAndNothingIsDeleted)
         const std::string victim = ParentOf(skin) + "victim.bmp";
         ASSERT_TRUE(WriteBytes(victim, "not the skin's"));
         EXPECT_EQ("This skin cannot be used.",
-                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }));
+                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }).first);
         EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));  // nothing extracted
         browser_.reset();
         EXPECT_TRUE(FileExists(victim));
@@ -719,7 +721,7 @@ TEST_F(Personal, APackagePastItsBoundOrOverItsConfigurationIsRefused)
     bomb.package = BuildStoredCabinet({{"back.bmp", "BM"}, huge});
     bomb.Write();
     EXPECT_EQ("This skin cannot be used.",
-              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(bomb, TestServerUrl("/a.html"))); }));
+              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(bomb, TestServerUrl("/a.html"))); }).first);
     EXPECT_FALSE(FileExists(bomb.dir / "back.bmp"));
     EXPECT_FALSE(FileExists(bomb.dir / "huge.bin"));
     browser_.reset();
@@ -730,7 +732,7 @@ TEST_F(Personal, APackagePastItsBoundOrOverItsConfigurationIsRefused)
     std::string before, after;
     ASSERT_TRUE(ReadBytes(over.Config(), &before));
     EXPECT_EQ("This skin cannot be used.",
-              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(over, TestServerUrl("/a.html"))); }));
+              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(over, TestServerUrl("/a.html"))); }).first);
     ASSERT_TRUE(ReadBytes(over.Config(), &after));
     EXPECT_EQ(before, after);
     EXPECT_FALSE(FileExists(over.dir / "back.bmp"));
@@ -827,24 +829,6 @@ TEST_F(Personal, StartAddressRelativeToTheProgram)
     ASSERT_NE(nullptr, b);
     const std::string folder = ProgramFolder();
     EXPECT_EQ(folder + "start.html", b->LastNavigation());
-}
-
-// Runs `act` and answers the text and caption of the message box it shows.
-std::pair<std::string, std::string> MessageShownBy(const std::function<void()>& act)
-{
-    std::pair<std::string, std::string> shown;
-    {
-        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
-            char buffer[1100] = "";
-            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-            shown.first = buffer;
-            GetWindowTextA(box, buffer, sizeof buffer);
-            shown.second = buffer;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }, 0, DialogDriver::IsMessageBox);
-        act();
-    }
-    return shown;
 }
 
 TEST_F(Personal, MailNeedsAMailClient)
