@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "core/designation.h"
+#include "core/file_names.h"
 
 namespace mgr {
 
@@ -44,12 +45,8 @@ bool IsPersonalFileArgument(const std::string& commandLine, std::string* path)
 
 bool IsSafeSkinName(const std::string& name)
 {
-    if (name.empty() || name.size() > 255 || name == "." || name.find("..") != std::string::npos)
-        return false;
-    for (unsigned char c : name)
-        if (c < 32 || c == '\\' || c == '/' || c == ':')
-            return false;
-    return true;
+    // A device name stays one with ".tvc" added ("nul.tvc").
+    return name.find("..") == std::string::npos && IsPlainFileName(name);
 }
 
 std::string BrowserCommandLine(const std::string& browser, const std::string& configTarget,

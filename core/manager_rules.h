@@ -40,9 +40,9 @@ bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
 // letter case, is "tvf". `path` gets the path without the quotes.
 bool IsPersonalFileArgument(const std::string& commandLine, std::string* path);
 
-// A skin name that may become a file name inside the cache folder: not
-// empty, no '\', '/' or ':', no "..", no control character, and not "."; at
-// most 255 characters.
+// A skin name that may become a file name inside the cache folder: a plain
+// file name (core/file_names.h: at most 255 characters, no folder part,
+// stream or device name, ...) without "..".
 bool IsSafeSkinName(const std::string& name);
 
 // The personal browser's command line: the program's path in double quotes,

@@ -135,6 +135,12 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& 
             s.mainAnimationSpec_->indicator = 1;
         }
     }
+    // A name that leaves the skin folder makes the skin unusable: nothing of
+    // it is read, extracted or deleted.
+    if (!s.FileNamesArePlain()) {
+        s.Clear();
+        return false;
+    }
     s.ResolvePaths();
     return true;
 }

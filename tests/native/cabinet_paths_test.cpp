@@ -16,7 +16,8 @@ TEST(StoredName, RefusesNamesThatLeaveTheFolder)
     for (const char* name : {"", "\\evil.txt", "/evil.txt", "\\\\server\\share\\x",
                              "C:\\evil.txt", "C:evil.txt", "a:b", "..", "..\\evil.txt",
                              "../evil.txt", "sub\\..\\..\\evil.txt", "sub/../x", "sub\\..",
-                             "a\\b\\..\\..\\..\\c"})
+                             "a\\b\\..\\..\\..\\c", "nul", "NUL.bmp", "sub\\com1.txt",
+                             "lpt1\\a.bmp", "sub/Con"})
         EXPECT_FALSE(CabinetStoredNameIsSafe(name)) << name;
     EXPECT_FALSE(CabinetStoredNameIsSafe(nullptr));
 }

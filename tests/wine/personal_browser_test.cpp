@@ -46,6 +46,7 @@ struct PersonalSkin {
     std::string name = "skin";
     int width = 160, height = 120;
     bool banded = true;  // resize strips and a cursor area
+    std::string background = "back.bmp";  // BACKGROUND
     std::string key;     // ENCRYPTKEY; empty: not enciphered
     std::string config;  // further lines of [APPLICATION] and button sections
     std::vector<uint32_t> pixels;
@@ -69,7 +70,7 @@ struct PersonalSkin {
         std::string tvc = "[APPLICATION]\r\nNAME=Personal Test\r\nDIR=" + TestServerUrl("/home.html") +
                           "\r\nX=30\r\nY=40\r\nCX=" + std::to_string(width) +
                           "\r\nCY=" + std::to_string(height) +
-                          "\r\nLAUNCHOPTION=0\r\nBACKGROUND=back.bmp\r\n"
+                          "\r\nLAUNCHOPTION=0\r\nBACKGROUND=" + background + "\r\n"
                           "WEBCONTROLLOCATION=50,40,150,100\r\nURLEDITLOCATION=50,8,150,28\r\n"
                           "STATUSLOCATION=50,100,150,118\r\n";
         if (banded)
@@ -203,6 +204,7 @@ TEST(PersonalResources, EnglishAndJapanese)
         {IDS_MAIL_NOT_INSTALLED, L"Mail client is not installed",
          L"メール送信用ソフトがインストールされていません"},
         {IDS_CAPTION_ERROR, L"Tavik Error", L"Tavik Error"},
+        {IDS_SKIN_UNUSABLE, L"This skin cannot be used.", L"このスキンは使用できません。"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.english, StringIn(english, c.id)) << c.id;
@@ -683,18 +685,104 @@ TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
     EXPECT_EQ(nullptr, browser.FrameWindow());
 }
 
-TEST_F(Personal, StoredNamesOutsideTheFolderAreRefused)
+// The folder above a skin's folder.
+std::string ParentOf(const PersonalSkin& skin)
 {
-    PersonalSkin skin;
-    skin.package = BuildStoredCabinet({{"back.bmp", "BM"}, {"..\\escaped.txt", "x"}});
-    skin.Write();
-    const std::string escaped = skin.dir.path().substr(0, skin.dir.path().size() - 1);
-    const std::string parent = escaped.substr(0, escaped.rfind('\\') + 1);
-    DeleteFileA((parent + "escaped.txt").c_str());
-    // Unpacking is refused at the stored name; the window is no matter here.
-    PersonalBrowser browser(GetModuleHandleA(nullptr));
-    EXPECT_TRUE(browser.Open(skin.Args(TestServerUrl("/a.html")).c_str()));
-    EXPECT_FALSE(FileExists(parent + "escaped.txt"));
+    const std::string folder = skin.dir.path().substr(0, skin.dir.path().size() - 1);
+    return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+// Runs `act` and answers the text and caption of the message box it shows.
+std::pair<std::string, std::string> MessageShownBy(const std::function<void()>& act)
+{
+    std::pair<std::string, std::string> shown;
+    {
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
+            char buffer[1100] = "";
+            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+            shown.first = buffer;
+            GetWindowTextA(box, buffer, sizeof buffer);
+            shown.second = buffer;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }, 0, DialogDriver::IsMessageBox);
+        act();
+    }
+    return shown;
+}
+
+TEST_F(Personal, APackageWithANameOutsideTheFolderIsRefused)
+{
+    for (const char* name : {"..\\escaped.txt", "nul.txt", "sub\\x.txt"}) {
+        SCOPED_TRACE(name);
+        PersonalSkin skin;
+        skin.package = BuildStoredCabinet({{"back.bmp", "BM"}, {name, "x"}});
+        skin.Write();
+        const std::string parent = ParentOf(skin);
+        DeleteFileA((parent + "escaped.txt").c_str());
+        EXPECT_EQ("This skin cannot be used.",
+                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }).first);
+        EXPECT_FALSE(FileExists(parent + "escaped.txt"));
+        EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
+        browser_.reset();
+    }
+}
+
+TEST_F(Personal, ASkinNamingAFileOutsideItsFolderIsRefusedAndNothingIsDeleted)
+{
+    struct Key {
+        std::string background, config;
+    } keys[] = {
+        {"..\\victim.bmp", ""},
+        {"back.bmp", ButtonSection(1, "0,40,10,50", "BACK") + "[BTN2]\r\nBMP=..\\victim.bmp\r\n"},
+        {"back.bmp", "[ANI1]\r\nLOCATION=0,0,8,8\r\nBMP=CON.bmp\r\n"},
+    };
+    for (const Key& k : keys) {
+        SCOPED_TRACE(k.background + k.config);
+        PersonalSkin skin;
+        skin.background = k.background;
+        skin.config = "BTNNUMBER=2\r\nANINUMBER=1\r\n" + k.config;
+        skin.Write();
+        const std::string victim = ParentOf(skin) + "victim.bmp";
+        ASSERT_TRUE(WriteBytes(victim, "not the skin's"));
+        EXPECT_EQ("This skin cannot be used.",
+                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }).first);
+        EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));  // nothing extracted
+        browser_.reset();
+        EXPECT_TRUE(FileExists(victim));
+        DeleteFileA(victim.c_str());
+    }
+    // Every key named, ordinary names: the window opens.
+    PersonalSkin good;
+    good.config = "BTNNUMBER=1\r\nANINUMBER=1\r\n" + ButtonSection(1, "0,40,10,50", "BACK") +
+                  "[ANI1]\r\nLOCATION=0,0,8,8\r\nBMP=b.bmp\r\n";
+    good.Write();
+    ASSERT_NE(nullptr, Open(good, TestServerUrl("/a.html")));
+    EXPECT_TRUE(FileExists(good.dir / "back.bmp"));
+}
+
+TEST_F(Personal, APackagePastItsBoundOrOverItsConfigurationIsRefused)
+{
+    PersonalSkin bomb;
+    CabEntry huge{"huge.bin", std::string(1000, 'h')};
+    huge.declaredSize = 134217729;  // one byte past 128 MB
+    bomb.package = BuildStoredCabinet({{"back.bmp", "BM"}, huge});
+    bomb.Write();
+    EXPECT_EQ("This skin cannot be used.",
+              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(bomb, TestServerUrl("/a.html"))); }).first);
+    EXPECT_FALSE(FileExists(bomb.dir / "back.bmp"));
+    EXPECT_FALSE(FileExists(bomb.dir / "huge.bin"));
+    browser_.reset();
+
+    PersonalSkin over;
+    over.package = BuildStoredCabinet({{"back.bmp", "BM"}, {"SKIN.tvc", "[APPLICATION]\r\n"}});
+    over.Write();
+    std::string before, after;
+    ASSERT_TRUE(ReadBytes(over.Config(), &before));
+    EXPECT_EQ("This skin cannot be used.",
+              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(over, TestServerUrl("/a.html"))); }).first);
+    ASSERT_TRUE(ReadBytes(over.Config(), &after));
+    EXPECT_EQ(before, after);
+    EXPECT_FALSE(FileExists(over.dir / "back.bmp"));
 }
 
 TEST_F(Personal, EventsReachTheWindow)
@@ -793,24 +881,6 @@ TEST_F(Personal, StartAddressRelativeToTheProgram)
     ASSERT_NE(nullptr, b);
     const std::string folder = ProgramFolder();
     EXPECT_EQ(folder + "start.html", b->LastNavigation());
-}
-
-// Runs `act` and answers the text and caption of the message box it shows.
-std::pair<std::string, std::string> MessageShownBy(const std::function<void()>& act)
-{
-    std::pair<std::string, std::string> shown;
-    {
-        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
-            char buffer[1100] = "";
-            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-            shown.first = buffer;
-            GetWindowTextA(box, buffer, sizeof buffer);
-            shown.second = buffer;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }, 0, DialogDriver::IsMessageBox);
-        act();
-    }
-    return shown;
 }
 
 TEST_F(Personal, MailNeedsAMailClient)
