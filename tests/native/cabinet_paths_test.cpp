@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(StoredName, AcceptsPlainAndFolderNames)
 {
@@ -77,6 +78,32 @@ TEST(Paths, SplitRefusesPartsThatDoNotFit)
     EXPECT_FALSE(CabinetSplitPath(longName.c_str(), name, sizeof name, dir, sizeof dir));
     const std::string bare(256, 'n');
     EXPECT_FALSE(CabinetSplitPath(bare.c_str(), name, sizeof name, dir, sizeof dir));
+
+    // At the edge, from both sides, in buffers of exactly 8 bytes: a folder
+    // part of 7 characters (with its backslash) and a name of 7 fit.
+    struct Case {
+        const char* path;
+        bool fits;
+        const char* name;
+        const char* dir;
+    } cases[] = {
+        {"abcdef\\x", true, "x", "abcdef\\"},
+        {"abcdefg\\x", false, "", ""},
+        {"d\\1234567", true, "1234567", "d\\"},
+        {"d\\12345678", false, "", ""},
+        {"1234567", true, "1234567", ""},
+        {"12345678", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<char> n(8, 'Z'), d(8, 'Z');
+        EXPECT_EQ(c.fits, CabinetSplitPath(c.path, n.data(), n.size(), d.data(), d.size())) << c.path;
+        if (c.fits) {
+            EXPECT_STREQ(c.name, n.data()) << c.path;
+            EXPECT_STREQ(c.dir, d.data()) << c.path;
+        } else if (std::string(c.path).find('\\') != std::string::npos) {
+            EXPECT_EQ('\0', d[0]) << c.path;  // no folder part is left to use
+        }
+    }
 }
 
 TEST(ErrorText, EveryCode)

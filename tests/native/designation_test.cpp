@@ -101,6 +101,10 @@ TEST(CacheFolders, NamesAndEscapes)
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", ".", "/", "main", 260, &f));
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", "", "/", "main", 260, &f));
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(250, 'p') + "/", "main", 260, &f));
+    // The longest: the folder, "main" and ".tvc" take 259 characters of 260.
+    ASSERT_TRUE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(221, 'p') + "/", "main", 260, &f));
+    EXPECT_EQ(259u, f.skinFolder.size() + 8);
+    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(222, 'p') + "/", "main", 260, &f));
 
     AddressParts parts{"http:", "h:81", "/a/"};
     EXPECT_EQ("http://h:81/a/", FolderAddress(parts));

@@ -197,7 +197,8 @@ protected:
         GetTempPathA(sizeof temp, temp);
         std::vector<std::string> found;
         WIN32_FIND_DATAA data;
-        for (const char* pattern : {"tvpre*.tmp", "back.bmp"}) {
+        // GetTempFileName keeps three letters of the prefix "tvpre".
+        for (const char* pattern : {"tvp*.tmp", "back.bmp"}) {
             HANDLE h = FindFirstFileA((std::string(temp) + pattern).c_str(), &data);
             if (h == INVALID_HANDLE_VALUE)
                 continue;
