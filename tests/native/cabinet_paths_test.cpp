@@ -38,13 +38,21 @@ TEST(Paths, JoinRefusesWhatDoesNotFit)
     const std::string tooLong(56, 'f');
     EXPECT_FALSE(CabinetJoinPath(out, sizeof out, dir.c_str(), tooLong.c_str()));
     EXPECT_STREQ("", out);
+    // The same edge with room behind the size given: a join past it shows as
+    // a wrong answer, not only to a sanitizer.
+    char roomy[2 * CABINET_PATH_BUFFER];
+    EXPECT_FALSE(CabinetJoinPath(roomy, CABINET_PATH_BUFFER, dir.c_str(), tooLong.c_str()));
+    EXPECT_STREQ("", roomy);
 }
 
 TEST(Paths, CopyRefusesWhatDoesNotFit)
 {
-    char out[8];
-    EXPECT_TRUE(CabinetCopyText(out, sizeof out, "1234567"));
-    EXPECT_FALSE(CabinetCopyText(out, sizeof out, "12345678"));
+    // A larger array than the size given: a copy past the size shows as a
+    // wrong answer, not only to a sanitizer.
+    char out[16];
+    EXPECT_TRUE(CabinetCopyText(out, 8, "1234567"));
+    EXPECT_STREQ("1234567", out);
+    EXPECT_FALSE(CabinetCopyText(out, 8, "12345678"));
     EXPECT_STREQ("", out);
 }
 

@@ -53,6 +53,10 @@ TEST(DownloadUrlSplit, VersionTextIsKeptToItsBuffer)
     DownloadUrlParts parts;
     ASSERT_TRUE(SplitDownloadUrl("b#k=" + std::string(300, '7'), &parts));
     EXPECT_EQ(kMaxVersionChars, parts.version.size());
+    // A version of exactly the longest length is kept whole.
+    const std::string longest(kMaxVersionChars - 1, '7');
+    ASSERT_TRUE(SplitDownloadUrl("b#k=" + longest + "8", &parts));
+    EXPECT_EQ(longest + "8", parts.version);
 }
 
 TEST(VersionCompare, PartByPartNumerically)

@@ -74,7 +74,9 @@ TEST(Designation, ExplicitForm)
     EXPECT_TRUE(d.explicitUrls);
     EXPECT_FALSE(ParseSkinDesignation("a=b#c=d#e=f", &d));  // two '#': three values
     EXPECT_FALSE(ParseSkinDesignation("main", &d));         // no '#'
-    EXPECT_FALSE(ParseSkinDesignation("n=#c=x#p=y#v=1", &d));
+    // Every one of the four values must be there.
+    for (const char* empty : {"n=#c=x#p=y#v=1", "n=a#c=#p=y#v=1", "n=a#c=x#p=#v=1", "n=a#c=x#p=y#v="})
+        EXPECT_FALSE(ParseSkinDesignation(empty, &d)) << empty;
     EXPECT_FALSE(ParseSkinDesignation("", &d));
 }
 

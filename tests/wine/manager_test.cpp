@@ -576,7 +576,10 @@ TEST_F(ManagerFrame, FrameParts)
     GetMenuStringA(menu, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ("About Tavik Personal", text);
     // The application's own recent-file list: four entries, newest first,
-    // under the wizard's key, read back here through the registry.
+    // under the wizard's key, read back here through the registry (emptied
+    // first: the prefix keeps what earlier runs wrote).
+    RegDeleteKeyA(HKEY_CURRENT_USER,
+                  "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List");
     for (const char* f : {"a", "b", "c", "d", "e", "B"})
         app.AddToRecentFileList(std::string("C:\\") + f);
     HKEY key = nullptr;
