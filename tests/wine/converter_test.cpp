@@ -175,7 +175,7 @@ void RunConverter(const std::function<void(Author&)>& script, ConverterDialog* d
 
 class Converter : public ::testing::Test {
 protected:
-    Converter() : app_(GetModuleHandleA(nullptr), "ConvTVF") {}
+    Converter() : app_(GetModuleHandleA(nullptr), "ConvTVF") { earlier_ = TemporaryLeftovers(); }
 
     // A skin: skin.tvc naming back.bmp, and skin.tvd holding it.
     void MakeSkin(int bitCount, int width = 200, int height = 150)
@@ -190,8 +190,9 @@ protected:
         WriteBytes(package_, BuildStoredCabinet({{"back.bmp", std::string(bmp.begin(), bmp.end())},
                                                  {"edge.pol", "0 0"}}));
     }
-    // The files the converter leaves in the temporary folder.
-    static std::vector<std::string> TemporaryLeftovers()
+    // The files the converter leaves in the temporary folder, besides those
+    // that were there before the test (an interrupted run leaves some).
+    std::vector<std::string> TemporaryLeftovers() const
     {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
@@ -203,7 +204,8 @@ protected:
             if (h == INVALID_HANDLE_VALUE)
                 continue;
             do
-                found.push_back(data.cFileName);
+                if (std::find(earlier_.begin(), earlier_.end(), data.cFileName) == earlier_.end())
+                    found.push_back(data.cFileName);
             while (FindNextFileA(h, &data));
             FindClose(h);
         }
@@ -217,6 +219,7 @@ protected:
     }
 
     fw::App app_;
+    std::vector<std::string> earlier_;
     ScratchDir dir_;
     std::string config_, package_;
 };
