@@ -53,6 +53,10 @@ TEST(DownloadUrlSplit, VersionTextIsKeptToItsBuffer)
     DownloadUrlParts parts;
     ASSERT_TRUE(SplitDownloadUrl("b#k=" + std::string(300, '7'), &parts));
     EXPECT_EQ(kMaxVersionChars, parts.version.size());
+    // A version of exactly the longest length is kept whole.
+    const std::string longest(kMaxVersionChars - 1, '7');
+    ASSERT_TRUE(SplitDownloadUrl("b#k=" + longest + "8", &parts));
+    EXPECT_EQ(longest + "8", parts.version);
 }
 
 TEST(VersionCompare, PartByPartNumerically)
@@ -94,6 +98,12 @@ TEST(VersionCompare, ParsesLikeScanf)
         {"1.0.2.23", 1, {1, 0, 0, 0}},
         {"x", 0, {0, 0, 0, 0}},
         {"99999999999,1,1,1", 4, {0x7FFFFFFF, 1, 1, 1}},
+        // Saturation at the edge and far past it, and signs.
+        {"2147483647,2147483648,9999999999,9223372036854775807", 4,
+         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF}},
+        {"99999999999999999999999,1,1,1", 4, {0x7FFFFFFF, 1, 1, 1}},
+        {"-1,+2,-0,-99999999999", 4, {-1, 2, 0, -0x7FFFFFFF}},
+        {"1,-,3,4", 1, {1, 0, 0, 0}},
         {"1,2,3,4,5", 4, {1, 2, 3, 4}},
     };
     for (const Case& c : cases) {
@@ -130,7 +140,8 @@ TEST(HandOverRecord, LongAddressesAreRefusedNotCut)
     EXPECT_EQ(0, record[4117]);
     EXPECT_FALSE(BuildHandOverRecord(std::string(2059, 'a'), "d", &record));
     EXPECT_TRUE(record.empty());
-    EXPECT_FALSE(BuildHandOverRecord("c", std::string(5000, 'b'), &record));
+    EXPECT_FALSE(BuildHandOverRecord("c", std::string(2059, 'b'), &record));
+    EXPECT_TRUE(record.empty());
 }
 
 TEST(LaunchCommand, UnquotedWithLowerCaseHexHandle)
@@ -151,8 +162,15 @@ TEST(LaunchCommand, UnquotedWithLowerCaseHexHandle)
                                        &command));
         EXPECT_EQ(c.want, command);
     }
+    // Both addresses up to 2058 bytes; one byte more in either is refused.
     std::string command = "x";
+    EXPECT_TRUE(BuildLaunchCommand("p", std::string(2058, 'u'), std::string(2058, 'd'), 1, &command));
+    EXPECT_EQ(2 + 2058 + 1 + 2058 + 2, command.size());
+    command = "x";
     EXPECT_FALSE(BuildLaunchCommand("p", std::string(2059, 'u'), "d", 1, &command));
+    EXPECT_TRUE(command.empty());
+    command = "x";
+    EXPECT_FALSE(BuildLaunchCommand("p", "u", std::string(2059, 'd'), 1, &command));
     EXPECT_TRUE(command.empty());
 }
 

@@ -86,7 +86,7 @@ TEST(ManagerRules, SkinNamesThatMayBecomeFileNames)
     for (const char* good : {"main", "my skin", "a.b", "x%1", "名前"})
         EXPECT_TRUE(IsSafeSkinName(good)) << good;
     for (const char* bad : {"", ".", "..", "..\\..\\evil", "a/b", "a\\b", "C:evil", "a..b",
-                            "\x01name", "nul", "Con", "com1", "lpt9", "aux.x", "skin."})
+                            "\x01name", "name\x1F", "nul", "Con", "com1", "lpt9", "aux.x", "skin."})
         EXPECT_FALSE(IsSafeSkinName(bad)) << bad;
     EXPECT_FALSE(IsSafeSkinName(std::string(256, 'a')));
     EXPECT_TRUE(IsSafeSkinName(std::string(255, 'a')));

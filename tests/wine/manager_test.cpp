@@ -320,7 +320,8 @@ std::string TextOf(HWND hwnd)
 
 TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
 {
-    CreateDirectoryA((dir / "alpha").c_str(), nullptr);
+    const std::string longName = "alpha, a folder whose name is far wider than its button";
+    CreateDirectoryA((dir / longName).c_str(), nullptr);
     CreateDirectoryA((dir / "beta").c_str(), nullptr);
     Skin one, two;
     one.title = "First";
@@ -337,7 +338,13 @@ TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
     ASSERT_EQ(2u, view->personalButtons().size());
     EXPECT_EQ("FolderButton32", ClassOf(view->folderButtons()[0]->hwnd()));
     EXPECT_EQ("TavikButton32", ClassOf(view->personalButtons()[0]->hwnd()));
-    EXPECT_EQ("alpha", TextOf(view->folderButtons()[0]->hwnd()));
+    // The long name is shown shortened once the button is painted.
+    HWND alpha = view->folderButtons()[0]->hwnd();
+    RedrawWindow(alpha, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const std::string shown = TextOf(alpha);
+    EXPECT_LT(shown.size(), longName.size());
+    EXPECT_EQ("alpha", shown.substr(0, 5));
+    EXPECT_EQ("...", shown.substr(shown.size() - 3));
     EXPECT_EQ("beta", TextOf(view->folderButtons()[1]->hwnd()));
     EXPECT_EQ("one", TextOf(view->personalButtons()[0]->hwnd()));
     // The caption is the name on disk, not the stored skin name.
@@ -355,9 +362,9 @@ TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
     const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
     EXPECT_EQ(0xE9E9E9u, bits[0] & 0xFFFFFF);
 
-    // Entering a folder by its button.
+    // Entering a folder by its button: by its whole name.
     SendMessageA(view->hwnd(), WM_COMMAND, 10, 0);
-    EXPECT_EQ(dir.path() + "alpha\\", doc->folder());
+    EXPECT_EQ(dir.path() + longName + "\\", doc->folder());
     EXPECT_EQ(0, view->totalSize().cy);  // an empty folder scrolls nothing
     EXPECT_TRUE(view->folderButtons().empty());
 }
@@ -483,7 +490,11 @@ TEST_F(ManagerFrame, ButtonsWrapAndScroll)
 TEST_F(ManagerFrame, UpToTheDrivesAndBack)
 {
     Show("C:\\");
-    SendMessageA(frame->hwnd(), WM_COMMAND, ID_UPTO_FOLDER, 0);
+    // A click on the title bar's "Upto folder" button reaches the frame.
+    ASSERT_EQ(2u, frame->titleBar().buttons().size());
+    HWND upto = frame->titleBar().buttons()[1].button->hwnd();
+    SendMessageA(upto, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(upto, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ("Drives", doc->title());
     EXPECT_EQ("Drives - Tavik Personal", TextOf(frame->hwnd()));
     EXPECT_TRUE(doc->showingDrives());
@@ -504,26 +515,71 @@ TEST_F(ManagerFrame, UpToTheDrivesAndBack)
     EXPECT_EQ("C:\\ - Tavik Personal", TextOf(frame->hwnd()));
 }
 
-TEST_F(ManagerFrame, FileInfoDialogShowsTheHeader)
+namespace {
+
+// Chooses an entry of the next popup menu by its underlined letter.
+class MenuChooser {
+public:
+    explicit MenuChooser(char letter) : letter_(letter)
+    {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~MenuChooser()
+    {
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+    }
+    bool Found() const { return found_; }
+
+private:
+    static DWORD WINAPI Run(void* param)
+    {
+        auto* self = static_cast<MenuChooser*>(param);
+        for (int i = 0; i < 500; ++i) {
+            HWND menu = FindWindowA("#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) {
+                self->found_ = true;
+                PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(self->letter_), 0);
+                return 0;
+            }
+            Sleep(10);
+        }
+        return 0;
+    }
+    char letter_;
+    volatile bool found_ = false;
+    HANDLE thread_;
+};
+
+}  // namespace
+
+TEST_F(ManagerFrame, TheButtonMenuShowsTheHeaderAndOpens)
 {
+    CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(), (windows / "tvfbrowser.tve").c_str(), FALSE);
+    view->launchPlace.browserPath = windows / "tvfbrowser.tve";
     Skin skin;
     MakePersonalFile(dir, dir / "info.tvf", skin);
     Show(dir.path());
     ASSERT_EQ(1u, view->personalButtons().size());
+    HWND button = view->personalButtons()[0]->hwnd();
     std::string fields[5];
     std::string caption;
-    DialogDriver driver(GetCurrentThreadId(), [&](HWND d) {
-        const int ids[5] = {IDC_INFO_TITLE, IDC_INFO_TIME, IDC_INFO_SIZE, IDC_INFO_AUTHOR, IDC_INFO_COMMENT};
-        for (int i = 0; i < 5; ++i) {
-            char text[1024] = "";
-            GetDlgItemTextA(d, ids[i], text, sizeof text);
-            fields[i] = text;
-        }
-        caption = TextOf(d);
-        PostMessageA(d, WM_COMMAND, IDOK, 0);
-    });
-    const int id = view->personalButtons()[0]->id();
-    SendMessageA(view->hwnd(), WM_COMMAND, id | 0x800, 0);
+    {
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND d) {
+            const int ids[5] = {IDC_INFO_TITLE, IDC_INFO_TIME, IDC_INFO_SIZE, IDC_INFO_AUTHOR, IDC_INFO_COMMENT};
+            for (int i = 0; i < 5; ++i) {
+                char text[1024] = "";
+                GetDlgItemTextA(d, ids[i], text, sizeof text);
+                fields[i] = text;
+            }
+            caption = TextOf(d);
+            PostMessageA(d, WM_COMMAND, IDOK, 0);
+        });
+        // "&Property" of the button's menu.
+        MenuChooser choose('p');
+        SendMessageA(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), MAKELPARAM(10, 10));
+        EXPECT_TRUE(choose.Found());
+    }
     EXPECT_EQ("Tavik Personal File Information", caption);
     EXPECT_EQ("Sea Skin", fields[0]);
     EXPECT_NE(std::string::npos, fields[1].find(" - ")) << fields[1];
@@ -531,6 +587,17 @@ TEST_F(ManagerFrame, FileInfoDialogShowsTheHeader)
     EXPECT_EQ(std::to_string(size) + " Bytes", fields[2]);
     EXPECT_EQ("Ann", fields[3]);
     EXPECT_EQ("line one\r\nline two", fields[4]);
+    EXPECT_FALSE(FileExists(windows / "browser-commandline.txt"));
+
+    // "&Open" starts the browser on the file.
+    {
+        MenuChooser choose('o');
+        SendMessageA(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), MAKELPARAM(10, 10));
+        EXPECT_TRUE(choose.Found());
+    }
+    const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
+    EXPECT_EQ(view->launchPlace.browserPath + " -c:" + cache + "info.tvc -u:" + skin.startUrl + "\n",
+              BrowserRecord(windows.path()));
 }
 
 TEST_F(ManagerFrame, NoButtonPastTheLastOneByteId)
@@ -636,16 +703,27 @@ TEST_F(ManagerFrame, FrameParts)
     char text[64] = "";
     GetMenuStringA(menu, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ("About Tavik Personal", text);
-    // The recent-file list lives under the wizard's key.
-    HKEY key = nullptr;
-    fw::RecentFileList list("Software\\Local AppWizard-Generated Applications\\Tavik Personal", 4);
+    // The application's own recent-file list: four entries, newest first,
+    // under the wizard's key, read back here through the registry (emptied
+    // first: the prefix keeps what earlier runs wrote).
+    RegDeleteKeyA(HKEY_CURRENT_USER,
+                  "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List");
     for (const char* f : {"a", "b", "c", "d", "e", "B"})
-        list.Add(std::string("C:\\") + f);
-    EXPECT_EQ(std::vector<std::string>({"C:\\B", "C:\\e", "C:\\d", "C:\\c"}), list.files());
+        app.AddToRecentFileList(std::string("C:\\") + f);
+    HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER,
         "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List", 0,
         KEY_READ, &key));
+    std::vector<std::string> stored;
+    for (const char* name : {"File1", "File2", "File3", "File4", "File5"}) {
+        char value[MAX_PATH] = "";
+        DWORD type = 0, bytes = sizeof value;
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS &&
+            type == REG_SZ)
+            stored.push_back(value);
+    }
     RegCloseKey(key);
+    EXPECT_EQ(std::vector<std::string>({"C:\\B", "C:\\e", "C:\\d", "C:\\c"}), stored);
 }
 
 TEST_F(ManagerFrame, TheInternetPagesBrowserIsControl122WithATabStop)

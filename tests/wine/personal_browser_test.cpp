@@ -23,6 +23,7 @@
 #include "skinui/skin_profile.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/cab_writer.h"
+#include "tests/support/leak_probe.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"
 
@@ -647,10 +648,15 @@ TEST_F(Personal, EncipheredPackagesGoThroughATemporaryCopy)
     PersonalSkin skin;
     skin.key = "secret key";
     skin.Write();
+    // The deciphered copy is "tvd00002.tmp" beside the package, made and
+    // removed during the start; the client's own name is left alone.
+    ASSERT_TRUE(WriteBytes(skin.dir / "tvd00002.tmp", std::string("an earlier copy")));
+    ASSERT_TRUE(WriteBytes(skin.dir / "tvd00001.tmp", std::string("the client's copy")));
     PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
     ASSERT_NE(nullptr, b);
     EXPECT_TRUE(FileExists(skin.dir / "back.bmp"));
-    EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
+    EXPECT_FALSE(FileExists(skin.dir / "tvd00002.tmp"));
+    EXPECT_TRUE(FileExists(skin.dir / "tvd00001.tmp"));
     browser_.reset();
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
 
@@ -661,7 +667,7 @@ TEST_F(Personal, EncipheredPackagesGoThroughATemporaryCopy)
     PersonalBrowser unreadable(GetModuleHandleA(nullptr));
     EXPECT_TRUE(unreadable.Open(keyless.Args(TestServerUrl("/a.html")).c_str()));
     EXPECT_FALSE(FileExists(keyless.dir / "back.bmp"));
-    EXPECT_FALSE(FileExists(keyless.dir / SkinPackage::kBrowserDecipheredName));
+    EXPECT_FALSE(FileExists(keyless.dir / "tvd00002.tmp"));
     EXPECT_FALSE(unreadable.CreateMainWindow(SW_SHOWNOACTIVATE));
 }
 
@@ -677,7 +683,7 @@ TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
     PersonalBrowser browser(GetModuleHandleA(nullptr));
     EXPECT_TRUE(browser.Open(skin.Args(TestServerUrl("/a.html")).c_str()));
     CloseHandle(lock);
-    EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
+    EXPECT_FALSE(FileExists(skin.dir / "tvd00002.tmp"));
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
     // Without its background the skin has no size: the window is not made
     // (it is not laid out as 0 x 0), and the program ends.
@@ -853,8 +859,13 @@ TEST_F(Personal, NavigateWrapsTheCurrentPageOnce)
 {
     PersonalSkin skin;
     const std::string wrap = TestServerUrl("/wrap?u=");
-    skin.config = "BTNNUMBER=2\r\n" + ButtonSection(1, "10,40,30,60", "NAVIGATE:" + wrap + "%%URL%%") +
-                  ButtonSection(2, "10,70,30,90", "NAVIGATE:.\\local.html");
+    skin.config = "BTNNUMBER=2\r\nANINUMBER=2\r\n" +
+                  ButtonSection(1, "10,40,30,60", "NAVIGATE:" + wrap + "%%URL%%") +
+                  ButtonSection(2, "10,70,30,90", "NAVIGATE:.\\local.html") +
+                  "[ANI1]\r\nLOCATION=10,95,30,115\r\nBMP=b.bmp\r\nFRAME=3\r\nDELAY=50\r\n"
+                  "FUNCTION=NAVIGATE:.\\first.html\r\n"
+                  "[ANI2]\r\nLOCATION=35,95,55,115\r\nBMP=b.bmp\r\nFRAME=3\r\nDELAY=50\r\n"
+                  "FUNCTION=NAVIGATE:.\\second.html\r\n";
     skin.Write();
     PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
     ASSERT_NE(nullptr, b);
@@ -871,6 +882,16 @@ TEST_F(Personal, NavigateWrapsTheCurrentPageOnce)
     SendMessageA(frame, WM_COMMAND, kButtonIdBase, 0);
     const std::string folder = ProgramFolder();
     EXPECT_EQ(folder.substr(0, folder.size() - 1) + "\\local.html", b->LastNavigation());
+
+    // A click on an animation runs its command: ANI1 is list index 1, id 51.
+    ASSERT_NE(nullptr, b->Controls().Animation(1));
+    HWND first = b->Controls().Animation(1)->GetHwnd();
+    EXPECT_EQ(51, GetDlgCtrlID(first));
+    SendMessageA(first, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(first, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(folder.substr(0, folder.size() - 1) + "\\first.html", b->LastNavigation());
+    SendMessageA(frame, WM_COMMAND, 50, 0);
+    EXPECT_EQ(folder.substr(0, folder.size() - 1) + "\\second.html", b->LastNavigation());
 }
 
 TEST_F(Personal, StartAddressRelativeToTheProgram)
@@ -948,12 +969,14 @@ TEST_F(Personal, KeysFavoritesAndExit)
     // Four fixed keys and the one hotkey that parses.
     ACCEL table[8];
     ASSERT_EQ(5, CopyAcceleratorTableA(b->Controls().Accelerators(), table, 8));
-    const WORD fixed[] = {kPersonalCommandBack, kPersonalCommandForward, kPersonalCommandRefresh,
-                          kPersonalCommandStop};
+    // Alt+Left 107, Alt+Right 108, F5 109, Escape 110.
+    const WORD fixed[] = {107, 108, 109, 110};
     const WORD keys[] = {VK_LEFT, VK_RIGHT, VK_F5, VK_ESCAPE};
+    const BYTE flags[] = {FVIRTKEY | FALT, FVIRTKEY | FALT, FVIRTKEY, FVIRTKEY};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(fixed[i], table[i].cmd);
-        EXPECT_EQ(keys[i], table[i].key);
+        EXPECT_EQ(fixed[i], table[i].cmd) << i;
+        EXPECT_EQ(keys[i], table[i].key) << i;
+        EXPECT_EQ(flags[i], table[i].fVirt & ~FNOINVERT) << i;
     }
     EXPECT_EQ('Q', table[4].key);
     EXPECT_EQ(kButtonIdBase + 1, table[4].cmd);
@@ -1035,3 +1058,123 @@ TEST_F(Personal, EnterInTheAddressBoxNavigates)
 }
 
 }  // namespace
+
+TEST_F(Personal, FavoritesItemsNavigateAndAMissingKeyIsTold)
+{
+    ScratchDir favorites;
+    ASSERT_TRUE(WriteBytes(favorites / "One.url", "[InternetShortcut]\r\nURL=" + TestServerUrl("/fav/one") + "\r\n"));
+    ASSERT_TRUE(WriteBytes(favorites / "Two.url", "[InternetShortcut]\r\nURL=" + TestServerUrl("/fav/two") + "\r\n"));
+    const char shellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, shellFolders, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    // The key's values, put back at the end.
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (DWORD i = 0;; ++i) {
+        char name[256], value[MAX_PATH * 2];
+        DWORD nameSize = sizeof name, valueSize = sizeof value, type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(value), &valueSize) !=
+            ERROR_SUCCESS)
+            break;
+        if (type == REG_SZ)
+            saved.emplace_back(name, value);
+    }
+    const std::string folder = favorites.path().substr(0, favorites.path().size() - 1);
+    RegSetValueExA(key, "Favorites", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+    auto restore = [&] {
+        HKEY back = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, shellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &back, nullptr);
+        RegDeleteValueA(back, "Favorites");
+        for (const auto& v : saved)
+            RegSetValueExA(back, v.first.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.second.c_str()),
+                           static_cast<DWORD>(v.second.size() + 1));
+        RegCloseKey(back);
+    };
+
+    PersonalSkin skin;
+    skin.Write();
+    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    ASSERT_NE(nullptr, b);
+    // The favorites follow the popup's two fixed entries, from id 50000.
+    HMENU popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, 40001, "&Add to favorite");
+    AppendMenuA(popup, MF_STRING, 40002, "&Modify favorite");
+    SendMessageA(b->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(4, GetMenuItemCount(popup));
+    EXPECT_EQ(50000u, GetMenuItemID(popup, 2));
+    EXPECT_EQ(50001u, GetMenuItemID(popup, 3));
+    SendMessageA(b->FrameWindow(), WM_COMMAND, MAKEWPARAM(50001, 0), 0);
+    EXPECT_EQ(TestServerUrl("/fav/two"), b->LastNavigation());
+    SendMessageA(b->FrameWindow(), WM_COMMAND, MAKEWPARAM(50000, 0), 0);
+    EXPECT_EQ(TestServerUrl("/fav/one"), b->LastNavigation());
+    DestroyMenu(popup);
+    browser_.reset();
+    // The closed window's quit message would end the next box at once.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+
+    // Without the key: the message names it, and the program goes on
+    // without favorites.
+    RegDeleteKeyA(HKEY_CURRENT_USER, shellFolders);
+    std::pair<std::string, std::string> shown;
+    {
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
+            char buffer[1100] = "";
+            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+            shown.first = buffer;
+            GetWindowTextA(box, buffer, sizeof buffer);
+            shown.second = buffer;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }, 0, DialogDriver::IsMessageBox);
+        b = Open(skin, TestServerUrl("/a.html"));
+    }
+    restore();
+    EXPECT_EQ("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders: "
+              "the value Favorites is missing, so the Favorites folder cannot be opened.",
+              shown.first);
+    EXPECT_EQ("Tavik Error", shown.second);
+    ASSERT_NE(nullptr, b);
+    popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, 40001, "&Add to favorite");
+    AppendMenuA(popup, MF_STRING, 40002, "&Modify favorite");
+    SendMessageA(b->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(2, GetMenuItemCount(popup));
+    DestroyMenu(popup);
+}
+
+// Opening and closing the browser again and again leaves the process's
+// bytes, windows and objects where they were after a warm-up; each start
+// navigates once, which costs WinINet its own few bytes.
+TEST_F(Personal, FiftyOpensAndClosesLeaveNothing)
+{
+    PersonalSkin skin;
+    skin.key = "leak key";
+    skin.config = "BTNNUMBER=1\r\nANINUMBER=1\r\n" + ButtonSection(1, "10,40,30,60", "BACK", "ctrl+b") +
+                  "[ANI1]\r\nLOCATION=10,95,30,115\r\nBMP=b.bmp\r\nFRAME=3\r\nDELAY=50\r\nINDIGATOR=1\r\n";
+    skin.Write();
+    auto openAndClose = [&] {
+        PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+        ASSERT_NE(nullptr, b);
+        HWND frame = b->FrameWindow();
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(frame); }, 5000));
+        browser_.reset();
+    };
+    for (int i = 0; i < 5; ++i)
+        openAndClose();
+    leak::Snapshot marks[6] = {leak::Take()};
+    for (int i = 0; i < 50; ++i) {
+        openAndClose();
+        if (i % 10 == 9)
+            marks[i / 10 + 1] = leak::Take();
+    }
+    for (int k = 0; k < 5; ++k)
+        leak::Report("10 opens", marks[k], marks[k + 1]);
+    leak::Report("50 opens", marks[0], marks[5]);
+    const long long perRequest = leak::WinInetBytesPerRequest(TestServerUrl("/a.html"));
+    leak::ExpectFlat(marks[0], marks[5], 50 * perRequest + leak::kHeapJitter);
+}
+
