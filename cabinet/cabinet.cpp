@@ -4,10 +4,14 @@
 #include <fcntl.h>
 #include <io.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 
 #include <atomic>
 #include <mutex>
+#include <string>
+
+#include "core/file_names.h"
 
 namespace {
 
@@ -22,6 +26,7 @@ typedef BOOL(DIAMONDAPI* FDIDestroyFn)(HFDI);
 // life of the process: loading it costs more than unpacking a skin. Guarded
 // by the extraction lock.
 struct Library {
+    std::string path;  // empty: the system's, by name
     HMODULE module = nullptr;
     FDICreateFn fdiCreate = nullptr;
     FDICopyFn fdiCopy = nullptr;
@@ -38,7 +43,15 @@ struct Extraction {
     char wantedName[CABINET_PATH_BUFFER] = "";
     bool selective = false;
     CabinetSetWalk setWalk;  // the next cabinets FDI asked for in this extraction
+    CabinetReport report;
+    uint64_t declaredBytes = 0;  // as the cabinet gives the files' sizes
+    uint64_t writtenBytes = 0;   // as FDI hands them to CabWrite
+    int openTarget = -1;         // the file being written, until it is closed
 };
+
+// The extraction under way (under the extraction lock), for CabWrite and
+// CabClose, which FDI calls without a user value.
+Extraction* g_current = nullptr;
 
 // One extraction at a time in the process.
 std::mutex g_extractionLock;
@@ -48,17 +61,23 @@ const int kCreateFlags = _O_WRONLY | _O_CREAT | _O_EXCL | _O_SEQUENTIAL | _O_BIN
 const int kCreateMode = _S_IREAD | _S_IWRITE;                                        // 0x180
 
 Library g_library;
+std::string g_wantedPath;  // UseCabinetLibrary's choice, under the extraction lock
 
 // Binds the library once; a library without the four entry points is freed
 // again and the next extraction tries anew. Called under the extraction lock.
 const Library* Bind()
 {
-    if (g_library.module)
+    if (g_library.module && g_library.path == g_wantedPath)
         return &g_library;
-    HMODULE module = LoadLibraryA("CABINET");
+    if (g_library.module) {
+        FreeLibrary(g_library.module);
+        g_library = Library();
+    }
+    HMODULE module = g_wantedPath.empty() ? LoadLibraryA("CABINET") : LoadLibraryA(g_wantedPath.c_str());
     if (module == nullptr)
         return nullptr;
     Library bound;
+    bound.path = g_wantedPath;
     bound.module = module;
     bound.fdiCreate = reinterpret_cast<FDICreateFn>(GetProcAddress(module, "FDICreate"));
     bound.fdiCopy = reinterpret_cast<FDICopyFn>(GetProcAddress(module, "FDICopy"));
@@ -88,12 +107,43 @@ BOOL Destroy(Extraction* x, HFDI context)
     return x->library->fdiDestroy(context);
 }
 
+void DeleteWrittenFile(const char* path)
+{
+    if (DeleteFileA(path))
+        return;
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetFileAttributesA(path, attributes & ~FILE_ATTRIBUTE_READONLY);
+        DeleteFileA(path);
+    }
+}
+
+// A refused cabinet leaves nothing behind.
+void RemoveWritten(Extraction* x)
+{
+    for (const std::string& name : x->report.written) {
+        char target[CABINET_PATH_BUFFER];
+        if (CabinetJoinPath(target, sizeof target, x->destination, name.c_str()))
+            DeleteWrittenFile(target);
+    }
+    x->report.written.clear();
+}
+
 BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted,
-             const CabinetOptions& options)
+             const CabinetOptions& options, CabinetReport* report)
 {
     std::lock_guard<std::mutex> one(g_extractionLock);
     Extraction extraction;
     Extraction* x = &extraction;
+    struct Out {
+        Extraction* x;
+        CabinetReport* report;
+        ~Out()
+        {
+            if (report)
+                *report = x->report;
+        }
+    } out{x, report};
     x->options = options;
     x->selective = wanted != nullptr;
     // Paths that do not fit the module's buffers are refused before anything
@@ -124,10 +174,17 @@ BOOL Extract(const char* cabinetPath, const char* destDir, const char* wanted,
     }
 
     x->setWalk.Reset();
-    if (x->library->fdiCopy(context, namePart, dirPart, 0, CabNotify, nullptr, x))
-        return Destroy(x, context);
-    Destroy(x, context);
-    return FALSE;
+    g_current = x;
+    const BOOL copied = x->library->fdiCopy(context, namePart, dirPart, 0, CabNotify, nullptr, x);
+    g_current = nullptr;
+    if (x->openTarget != -1) {  // FDI stopped in the middle of a file
+        _close(x->openTarget);
+        x->openTarget = -1;
+    }
+    const BOOL destroyed = Destroy(x, context);
+    if (x->report.refusal != CabinetReport::kNone)
+        RemoveWritten(x);
+    return copied && destroyed && x->report.refusal == CabinetReport::kNone;
 }
 
 bool WantedFile(const Extraction* x, const char* storedName)
@@ -139,13 +196,54 @@ bool WantedFile(const Extraction* x, const char* storedName)
     return lstrcmpiA(storedName, x->wantedName) == 0;
 }
 
-INT_PTR CreateTarget(const Extraction* x, const char* storedName)
+INT_PTR Refuse(Extraction* x, CabinetReport::Refusal refusal)
 {
+    x->report.refusal = refusal;
+    return -1;
+}
+
+// One of the files the destination must keep, by its name or, for a file
+// that exists, by the long name of the file it opens.
+bool IsKeptFile(const Extraction* x, const char* storedName, const char* target)
+{
+    if (x->options.keptNames.empty())
+        return false;
+    std::string names[2] = {storedName, std::string()};
+    char full[MAX_PATH * 2];
+    const DWORD got = GetLongPathNameA(target, full, sizeof full);
+    if (got > 0 && got < sizeof full) {
+        const char* slash = strrchr(full, '\\');
+        names[1] = slash ? slash + 1 : full;
+    }
+    for (const std::string& kept : x->options.keptNames)
+        for (const std::string& name : names)
+            if (!name.empty() && SameFileName(name.c_str(), kept.c_str()))
+                return true;
+    return false;
+}
+
+void NoteWritten(Extraction* x, const char* storedName)
+{
+    for (const std::string& name : x->report.written)
+        if (SameFileName(name.c_str(), storedName))
+            return;
+    x->report.written.push_back(storedName);
+}
+
+INT_PTR CreateTarget(Extraction* x, const char* storedName, long declaredSize)
+{
+    if (x->options.plainNamesOnly && !IsPlainFileName(storedName))
+        return Refuse(x, CabinetReport::kBadName);
     if (!CabinetStoredNameIsSafe(storedName))
         return -1;  // never write outside the destination folder
+    x->declaredBytes += declaredSize > 0 ? static_cast<uint64_t>(declaredSize) : 0;
+    if (x->declaredBytes > x->options.unpackedLimit)
+        return Refuse(x, CabinetReport::kTooLarge);
     char target[CABINET_PATH_BUFFER];
     if (!CabinetJoinPath(target, sizeof target, x->destination, storedName))
         return -1;
+    if (IsKeptFile(x, storedName, target))
+        return Refuse(x, CabinetReport::kKeptName);
     int handle = _open(target, kCreateFlags, kCreateMode);
     if (handle == -1 && errno == EEXIST) {
         BOOL deleted = DeleteFileA(target);
@@ -159,11 +257,16 @@ INT_PTR CreateTarget(const Extraction* x, const char* storedName)
         }
         handle = _open(target, kCreateFlags, kCreateMode);
     }
+    if (handle != -1) {
+        NoteWritten(x, storedName);
+        x->openTarget = handle;
+    }
     return handle;
 }
 
-INT_PTR CloseTarget(const Extraction* x, PFDINOTIFICATION record)
+INT_PTR CloseTarget(Extraction* x, PFDINOTIFICATION record)
 {
+    x->openTarget = -1;
     char target[CABINET_PATH_BUFFER];
     CabinetJoinPath(target, sizeof target, x->destination, record->psz1);
     _close(static_cast<int>(record->hf));
@@ -182,6 +285,12 @@ INT_PTR CloseTarget(const Extraction* x, PFDINOTIFICATION record)
 
 }  // namespace
 
+void UseCabinetLibrary(const char* fullPath)
+{
+    std::lock_guard<std::mutex> one(g_extractionLock);
+    g_wantedPath = fullPath != nullptr ? fullPath : "";
+}
+
 CabinetOptions CabinetOptionsFor(CabinetBuild build)
 {
     CabinetOptions options;
@@ -190,15 +299,16 @@ CabinetOptions CabinetOptionsFor(CabinetBuild build)
     return options;
 }
 
-BOOL ExtractCabinet(const char* cabinetPath, const char* destDir, const CabinetOptions& options)
+BOOL ExtractCabinet(const char* cabinetPath, const char* destDir, const CabinetOptions& options,
+                    CabinetReport* report)
 {
-    return Extract(cabinetPath, destDir, nullptr, options);
+    return Extract(cabinetPath, destDir, nullptr, options, report);
 }
 
 BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char* fileName,
-                        const CabinetOptions& options)
+                        const CabinetOptions& options, CabinetReport* report)
 {
-    return Extract(cabinetPath, destDir, fileName ? fileName : "", options);
+    return Extract(cabinetPath, destDir, fileName ? fileName : "", options, report);
 }
 
 namespace {
@@ -223,8 +333,26 @@ FNFREE(CabFree)
 }
 FNOPEN(CabOpen) { return _open(pszFile, oflag, pmode); }
 FNREAD(CabRead) { return _read(static_cast<int>(hf), pv, cb); }
-FNWRITE(CabWrite) { return _write(static_cast<int>(hf), pv, cb); }
-FNCLOSE(CabClose) { return _close(static_cast<int>(hf)); }
+FNWRITE(CabWrite)
+{
+    Extraction* x = g_current;
+    if (x && static_cast<int>(hf) == x->openTarget) {
+        x->writtenBytes += cb;
+        if (x->writtenBytes > x->options.unpackedLimit) {
+            x->report.refusal = CabinetReport::kTooLarge;
+            return static_cast<UINT>(-1);
+        }
+    }
+    return _write(static_cast<int>(hf), pv, cb);
+}
+
+FNCLOSE(CabClose)
+{
+    Extraction* x = g_current;
+    if (x && static_cast<int>(hf) == x->openTarget)
+        x->openTarget = -1;
+    return _close(static_cast<int>(hf));
+}
 FNSEEK(CabSeek) { return _lseek(static_cast<int>(hf), dist, seektype); }
 
 FNFDINOTIFY(CabNotify)
@@ -234,7 +362,7 @@ FNFDINOTIFY(CabNotify)
     case fdintCOPY_FILE:
         if (!WantedFile(x, pfdin->psz1))
             return 0;
-        return CreateTarget(x, pfdin->psz1);
+        return CreateTarget(x, pfdin->psz1, pfdin->cb);
     case fdintCLOSE_FILE_INFO:
         return CloseTarget(x, pfdin);
     case fdintNEXT_CABINET:

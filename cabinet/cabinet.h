@@ -7,7 +7,12 @@
 #include <windows.h>
 #include <fdi.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 #include "core/cabinet_paths.h"
+#include "core/package_limits.h"
 
 // How one extraction behaves; the deliverables differ in two details.
 struct CabinetOptions {
@@ -16,6 +21,34 @@ struct CabinetOptions {
     bool clearReadOnlyTarget = true;
     // For ExtractCabinetFile: an empty wanted name extracts every file.
     bool emptyNameMeansAll = false;
+    // The most bytes the files written may hold, as the cabinet declares
+    // them and as they are written. Past it the extraction stops and removes
+    // what it wrote.
+    uint64_t unpackedLimit = kPackageUnpackedLimit;
+    // Every stored name must be a plain file name (core/file_names.h), as a
+    // skin package's are; another name stops the extraction, which removes
+    // what it wrote.
+    bool plainNamesOnly = false;
+    // Files of the destination folder that the extraction must never write
+    // over (letter case ignored, also through a short-name alias), such as the
+    // files a package came with; a stored name of one stops the extraction,
+    // which removes what it wrote.
+    std::vector<std::string> keptNames;
+};
+
+// What one extraction did.
+struct CabinetReport {
+    enum Refusal {
+        kNone,
+        kTooLarge,  // past CabinetOptions::unpackedLimit
+        kBadName,   // a stored name the options do not allow
+        kKeptName,  // a stored name of one of CabinetOptions::keptNames
+    };
+    // The stored names of the files written, each once, in the order
+    // written. After a refusal these have been removed again and the list is
+    // empty; after another failure it names what was left on disk.
+    std::vector<std::string> written;
+    Refusal refusal = kNone;
 };
 
 enum CabinetBuild {
@@ -33,13 +66,22 @@ CabinetOptions CabinetOptionsFor(CabinetBuild build);
 // cabinet was copied and the FDI context was destroyed cleanly. Extractions
 // run one at a time: a second thread waits for the first.
 BOOL ExtractCabinet(const char* cabinetPath, const char* destDir,
-                    const CabinetOptions& options = CabinetOptions());
+                    const CabinetOptions& options = CabinetOptions(),
+                    CabinetReport* report = nullptr);
 
 // As ExtractCabinet, writing only the file whose stored name equals
 // `fileName` (case ignored). A name not in the cabinet writes nothing and
 // still answers TRUE.
 BOOL ExtractCabinetFile(const char* cabinetPath, const char* destDir, const char* fileName,
-                        const CabinetOptions& options = CabinetOptions());
+                        const CabinetOptions& options = CabinetOptions(),
+                        CabinetReport* report = nullptr);
+
+// Where the cabinet library comes from: by default the system's, by name. A
+// program that keeps a copy of its own (the client folder's cabinet.dll,
+// fetched where the system has none) names it by its full path; null or an
+// empty path goes back to the system's. A library bound from elsewhere is
+// freed at the next extraction.
+void UseCabinetLibrary(const char* fullPath);
 
 // Memory blocks handed to FDI by CabAlloc and not yet given back by CabFree:
 // 0 between extractions, once each context is destroyed.

@@ -35,6 +35,16 @@ bool ClassIs(HWND hwnd, const char* name)
     return lstrcmpiA(className, name) == 0;
 }
 
+bool FileFound(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    FindClose(search);
+    return true;
+}
+
 bool DownloadSucceeded(int result) { return result != kDownloadCancelled && result != kDownloadFailed; }
 
 // One file through Netkit's download dialog, owned by `owner`.
@@ -124,22 +134,40 @@ bool TavInstCtrl::PrepareDownloadUrl()
     return true;
 }
 
+bool TavInstCtrl::MakeClientFolder()
+{
+    // The folder is made when missing; the page's process keeps its own
+    // current directory. A file of that name is no folder.
+    const std::string folder = ClientFolder();
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    return CreateDirectoryA(folder.c_str(), nullptr) != FALSE;
+}
+
 bool TavInstCtrl::EnsureCabinetLibrary()
 {
+    // The system's library serves whenever it is there. Otherwise the copy
+    // the page offers goes beside the client, never into the system folder
+    // where every process would load it; only our own extraction (and the
+    // client, from its own folder) loads it, by its full path.
+    cabinetLibrary_.clear();
     char systemDir[MAX_PATH] = "";
     GetSystemDirectoryA(systemDir, sizeof systemDir);
-    const std::string library = std::string(systemDir) + "\\" + kCabinetLibrary;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(library.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        FindClose(search);
+    if (FileFound(std::string(systemDir) + "\\" + kCabinetLibrary))
         return true;
+    const std::string folder = ClientFolder();
+    const std::string library = folder + kCabinetLibrary;
+    if (!FileFound(library)) {
+        if (!MakeClientFolder())
+            return false;
+        if (!Download(ToAnsi(downloadUrl_), kCabinetLibraryPacked, folder, browserFrame_))
+            return false;
+        // Only a change of name: the packed copy is what the page offers. A
+        // failed rename leaves no library, and the extraction then fails.
+        std::rename((folder + kCabinetLibraryPacked).c_str(), library.c_str());
     }
-    if (!Download(ToAnsi(downloadUrl_), kCabinetLibraryPacked, systemDir, browserFrame_))
-        return false;
-    // Only a change of name (the runtime's rename; its outcome is not looked
-    // at): the system's packed copy is what the page offers.
-    std::rename((std::string(systemDir) + kCabinetLibraryPacked).c_str(), library.c_str());
+    cabinetLibrary_ = library;
     return true;
 }
 
@@ -171,17 +199,14 @@ bool TavInstCtrl::InstallClient()
         MessageBoxA(browserFrame_, text, "version update error", MB_OK | MB_TOPMOST | MB_ICONERROR);
         return false;
     }
-    // The folder is made when missing; the page's process keeps its own
-    // current directory. A file of that name is no folder: nothing is fetched.
-    const std::string folder = ClientFolder();
-    const DWORD attributes = GetFileAttributesA(folder.c_str());
-    const bool isFolder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    if (!isFolder && !CreateDirectoryA(folder.c_str(), nullptr))
+    // A file named like the folder is no folder: nothing is fetched.
+    if (!MakeClientFolder())
         return false;
+    const std::string folder = ClientFolder();
     if (!Download(ToAnsi(downloadUrl_), kClientCabinet, folder, browserFrame_))
         return false;
     const std::string cabinet = folder + kClientCabinet;
-    if (!ExtractClientCabinet(cabinet.c_str(), folder.c_str()))
+    if (!ExtractClientCabinet(cabinet.c_str(), folder.c_str(), cabinetLibrary_))
         return false;
     DeleteFileA(cabinet.c_str());
     return true;

@@ -4,8 +4,9 @@
 
 namespace tavinst {
 
-bool ExtractClientCabinet(const char* cabinetPath, const char* folder)
+bool ExtractClientCabinet(const char* cabinetPath, const char* folder, const std::string& library)
 {
+    UseCabinetLibrary(library.c_str());
     // The control's build: every file, one delete attempt for an existing target.
     return ExtractCabinet(cabinetPath, folder, CabinetOptionsFor(CABINET_BUILD_CONTROL)) != FALSE;
 }

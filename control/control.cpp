@@ -10,15 +10,24 @@ namespace tavinst {
 namespace {
 
 // Which control each running location timer belongs to. Thread timers carry
-// no data of their own, so the procedure finds its control here.
+// no data of their own, so the procedure finds its control here. Controls of
+// pages on different threads share the table, hence the lock, which is
+// initialised where it lives and never copied.
+class TimerLock {
+public:
+    TimerLock() { InitializeCriticalSection(&section_); }
+    ~TimerLock() { DeleteCriticalSection(&section_); }
+    TimerLock(const TimerLock&) = delete;
+    TimerLock& operator=(const TimerLock&) = delete;
+    CRITICAL_SECTION* get() { return &section_; }
+
+private:
+    CRITICAL_SECTION section_;
+};
 CRITICAL_SECTION& TimerGuard()
 {
-    static CRITICAL_SECTION guard = [] {
-        CRITICAL_SECTION cs;
-        InitializeCriticalSection(&cs);
-        return cs;
-    }();
-    return guard;
+    static TimerLock lock;
+    return *lock.get();
 }
 std::map<UINT_PTR, TavInstCtrl*>& TimerOwners()
 {
@@ -266,6 +275,9 @@ STDMETHODIMP TavInstCtrl::get_CurrentUrl(BSTR* value) { return CopyText(currentU
 
 STDMETHODIMP TavInstCtrl::put_CurrentUrl(BSTR value)
 {
+    // The activation shows dialogs that pump messages: a page closed
+    // meanwhile releases its references, and this one keeps the control.
+    const fw::ComPtr<ITavInstCtrlT> keepAlive(this);
     StopLocationTimer(KillReason::CurrentUrl);
     const HRESULT hr = PutText(&currentUrl_, value);
     if (SUCCEEDED(hr))
@@ -801,6 +813,9 @@ HRESULT TavInstCtrl::LoadContents(IStream* stream)
 {
     if (stream == nullptr)
         return E_POINTER;
+    // A CurrentUrl among the values runs the activation (see put_CurrentUrl);
+    // the values after it still need the control.
+    const fw::ComPtr<ITavInstCtrlT> keepAlive(this);
     StreamSource source(stream);
     control_stream::Contents contents;
     if (!control_stream::ReadContents(source, sizeof kProperties / sizeof kProperties[0], &contents))
@@ -900,6 +915,7 @@ STDMETHODIMP TavInstCtrl::Load(IPropertyBag* bag, IErrorLog* log)
 {
     if (bag == nullptr)
         return E_POINTER;
+    const fw::ComPtr<ITavInstCtrlT> keepAlive(this);  // as in LoadContents
     for (const PropertyName& p : kProperties) {
         VARIANT current;
         if (FAILED(GetProperty(p.id, &current)))

@@ -225,6 +225,7 @@ private:
     bool SiteWindow(HWND owner, HWND* site);
     HWND FindBrowserFrame();
     bool PrepareDownloadUrl();
+    bool MakeClientFolder();
     bool EnsureCabinetLibrary();
     bool IsClientCurrent();
     bool InstallClient();
@@ -240,6 +241,8 @@ private:
     short minimize_ = 1;
     LONG autoStart_ = 1;
     HWND browserFrame_ = nullptr;
+    // The client folder's cabinet.dll when the system has none, else empty.
+    std::string cabinetLibrary_;
     CRITICAL_SECTION guard_;
 
     DWORD safety_ = 0;

@@ -1,11 +1,13 @@
 #include "converter/converter_dialog.h"
 
+#include <optional>
 #include <vector>
 
 #include "converter/background.h"
 #include "framework/app.h"
 #include "framework/file_dialogs.h"
 #include "framework/file_error.h"
+#include "framework/temp_folder.h"
 #include "resources/converter/converter_ids.h"
 
 const char kTvfFilter[] = "Tavik Personal file(*.tvf)|*.tvf||";
@@ -24,59 +26,43 @@ const int kThumbnailSide = 120;
 // The About box (dialog 100).
 class AboutDialog : public fw::Dialog<AboutDialog> {};
 
-// A file that is deleted with the object unless released.
-class TemporaryFile {
-public:
-    TemporaryFile() = default;
-    explicit TemporaryFile(std::string path) : path_(std::move(path)) {}
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    ~TemporaryFile()
-    {
-        if (!path_.empty())
-            DeleteFileA(path_.c_str());
-    }
-    const std::string& path() const { return path_; }
-    void Own(const std::string& path) { path_ = path; }
-
-private:
-    std::string path_;
-};
-
-std::string TemporaryFolder()
+// The preview the converter makes in `folder`: a 120 by 120 copy of the
+// skin's background. A background that cannot be used (not named, missing
+// from the package, empty or unreadable) leaves the new temporary file
+// empty: a preview of length 0.
+std::string MakePreview(const std::string& configPath, const std::string& packagePath,
+                        const std::string& folder)
 {
-    char folder[MAX_PATH + 1] = "";
-    const DWORD n = GetTempPathA(sizeof folder, folder);
-    return (n == 0 || n > MAX_PATH) ? std::string(".\\") : std::string(folder);
+    char background[MAX_PATH + 1] = "";
+    GetPrivateProfileStringA("Application", "BACKGROUND", "", background, sizeof background,
+                             configPath.c_str());
+    const bool extracted = background[0] != '\0' && ExtractBackground(packagePath, folder, background);
+    char made[MAX_PATH] = "";
+    if (GetTempFileNameA(folder.c_str(), kPreviewPrefix, 0, made) == 0)
+        throw fw::FileError::FromOsError(GetLastError(), folder);
+    if (extracted)
+        MakeThumbnail(folder + background, made, kThumbnailSide, kThumbnailSide);
+    return made;
 }
 
 }  // namespace
 
 bool WritePersonalFile(PersonalFile& file, const std::string& target, HWND owner)
 {
-    const std::string tempFolder = TemporaryFolder();
     const std::string configPath = file.header().configPath();
     const std::string packagePath = pf::PackagePathFromConfig(configPath);
-
     std::string previewPath = file.header().previewPath();
-    TemporaryFile thumbnail;
-    if (previewPath.empty()) {
-        char background[MAX_PATH + 1] = "";
-        GetPrivateProfileStringA("Application", "BACKGROUND", "", background, sizeof background,
-                                 configPath.c_str());
-        if (!ExtractBackground(packagePath, tempFolder, background))
-            return false;
-        TemporaryFile extracted(tempFolder + background);
-        char made[MAX_PATH] = "";
-        if (GetTempFileNameA(tempFolder.c_str(), kPreviewPrefix, 0, made) == 0)
-            return false;
-        thumbnail.Own(made);
-        // A background we cannot read gives no preview, and so no file.
-        if (!MakeThumbnail(extracted.path(), made, kThumbnailSide, kThumbnailSide))
-            return false;
-        previewPath = made;
-    }
+    // What the preview needs lives in a folder of this write's own, removed
+    // afterwards with all it holds: nothing left by an earlier write is used
+    // or stands in the way.
+    std::optional<fw::PrivateTempFolder> work;
     try {
+        if (previewPath.empty()) {
+            work.emplace(kPreviewPrefix);
+            if (work->path().empty())
+                throw fw::FileError::FromOsError(GetLastError(), fw::TemporaryPath());
+            previewPath = MakePreview(configPath, packagePath, work->path());
+        }
         file.Write(target, previewPath, configPath, packagePath);
     } catch (const fw::FileError& error) {
         error.Show(owner);

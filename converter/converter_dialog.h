@@ -57,6 +57,6 @@ private:
 
 // The write sequence of Make TVP: the data package beside the configuration,
 // the preview (the chosen bitmap, or a 120 x 120 copy of the skin's
-// background), then the file. File errors are shown; a background that
-// cannot be extracted or read fails without a message. True when written.
+// background, empty when the background cannot be used), then the file.
+// File errors are shown. True when written.
 bool WritePersonalFile(PersonalFile& file, const std::string& target, HWND owner);

@@ -1,5 +1,7 @@
 #include "core/cabinet_paths.h"
 
+#include "core/file_names.h"
+
 #include <cctype>
 #include <cstring>
 
@@ -15,8 +17,11 @@ bool CabinetStoredNameIsSafe(const char* name)
         if (c == ':')
             return false;
         if (c == '\\' || c == '/' || c == '\0') {
-            if (p - component == 2 && component[0] == '.' && component[1] == '.')
+            const size_t length = static_cast<size_t>(p - component);
+            if (length == 2 && component[0] == '.' && component[1] == '.')
                 return false;
+            if (IsDeviceName(component, length))
+                return false;  // "nul", "sub/com1.txt": a device, not a file
             if (c == '\0')
                 return true;
             component = p + 1;

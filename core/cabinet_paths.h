@@ -9,7 +9,8 @@ enum { CABINET_PATH_BUFFER = 256 };
 
 // True when a name stored in a cabinet may be written below the destination
 // folder: not empty, not absolute ("\x", "/x"), no drive or stream (':'),
-// and no ".." component. Both slash kinds separate components.
+// no ".." component, and no component that names a device ("nul",
+// "com1.txt"; see file_names.h). Both slash kinds separate components.
 bool CabinetStoredNameIsSafe(const char* name);
 
 // Copies `src` into `out` (size `outSize`); false, with `out` emptied, when it

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/cabinet_paths.h"
+#include "core/file_names.h"
 
 namespace cache {
 
@@ -215,9 +216,7 @@ TreeAction ClassifyTreeEntry(const char* name, uint32_t attributes)
 
 bool IsPlainFolderName(const std::string& host)
 {
-    if (host.empty() || host == "." || host == ".." || host.size() >= kHostNameSize)
-        return false;
-    return host.find_first_of(std::string("\\/:*?\"<>|\0", 10)) == std::string::npos;
+    return host.size() < kHostNameSize && IsPlainFileName(host);
 }
 
 std::string DataPackageName(const std::string& configName)
@@ -228,8 +227,7 @@ std::string DataPackageName(const std::string& configName)
 
 bool IsExtractableBackground(const std::string& name)
 {
-    if (name.empty() || name.find('\0') != std::string::npos ||
-        !CabinetStoredNameIsSafe(name.c_str()) || name.find_first_of("\\/:") != std::string::npos)
+    if (!IsPlainFileName(name))
         return false;
     if (EqualsIgnoringCase(name, "index.dat") || EqualsIgnoringCase(name, "image.dat"))
         return false;

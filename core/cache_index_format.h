@@ -113,8 +113,8 @@ enum class TreeAction {
 };
 TreeAction ClassifyTreeEntry(const char* name, uint32_t attributes);
 
-// Whether `host` can name one folder directly below the cache root: not
-// empty, not "." or "..", no path separator, drive colon or wildcard.
+// Whether `host` can name one folder directly below the cache root: a plain
+// file name (core/file_names.h) shorter than a host name's buffer.
 bool IsPlainFolderName(const std::string& host);
 
 // The data package beside a configuration file named `configName`: the name
@@ -122,8 +122,8 @@ bool IsPlainFolderName(const std::string& host);
 std::string DataPackageName(const std::string& configName);
 
 // Whether a skin's "Background" names a picture the cache may extract into
-// its root and delete afterwards: a plain file name (nothing that leaves the
-// folder), and none of the cache's own files ("index.dat", "image.dat", and
+// its root and delete afterwards: a plain file name (core/file_names.h:
+// nothing that leaves the folder, no device), and none of the cache's own files ("index.dat", "image.dat", and
 // the "tav*.tmp" work files).
 bool IsExtractableBackground(const std::string& name);
 

@@ -72,8 +72,15 @@ bool MemorySource::Read(void* data, size_t size)
     return true;
 }
 
+bool ValueFits(const Value& value)
+{
+    return value.type != kTypeText || value.isNull || value.text.size() < kMaxTextBytes / 2;
+}
+
 bool WriteValue(ByteSink& sink, const Value& value)
 {
+    if (!ValueFits(value))
+        return false;
     if (!PutU16(sink, value.type))
         return false;
     switch (value.type) {
@@ -104,6 +111,9 @@ bool WriteValue(ByteSink& sink, const Value& value)
 
 bool WriteContents(ByteSink& sink, int32_t width, int32_t height, const std::vector<Value>& values)
 {
+    for (const Value& v : values)
+        if (!ValueFits(v))
+            return false;
     if (!PutU32(sink, kVersion) || !PutU32(sink, static_cast<uint32_t>(width)) ||
         !PutU32(sink, static_cast<uint32_t>(height)))
         return false;

@@ -52,8 +52,14 @@ public:
     virtual bool Read(void* data, size_t size) = 0;
 };
 
-// Writes version 514, the extent and the values.
+// Whether a value can be written so that ReadValue takes it back: a text
+// needs at most kMaxTextBytes with its terminating zero.
+bool ValueFits(const Value& value);
+
+// Writes version 514, the extent and the values. False, with nothing
+// written, when a value does not fit (ValueFits).
 bool WriteContents(ByteSink& sink, int32_t width, int32_t height, const std::vector<Value>& values);
+// False, with nothing written, when the value does not fit.
 bool WriteValue(ByteSink& sink, const Value& value);
 
 // Reads the version; the extent only when the version is at most 514; then

@@ -6,6 +6,7 @@
 #include <strings.h>
 
 #include "core/designation.h"
+#include "core/file_names.h"
 
 namespace mgr {
 
@@ -44,18 +45,16 @@ bool IsPersonalFileArgument(const std::string& commandLine, std::string* path)
 
 bool IsSafeSkinName(const std::string& name)
 {
-    if (name.empty() || name.size() > 255 || name == "." || name.find("..") != std::string::npos)
-        return false;
-    for (unsigned char c : name)
-        if (c < 32 || c == '\\' || c == '/' || c == ':')
-            return false;
-    return true;
+    // A device name stays one with ".tvc" added ("nul.tvc").
+    return name.find("..") == std::string::npos && IsPlainFileName(name);
 }
 
 std::string BrowserCommandLine(const std::string& browser, const std::string& configTarget,
                                const std::string& startUrl)
 {
-    return browser + " -c:" + configTarget + " -u:" + startUrl;
+    // The program's path is quoted: a folder with a blank must not leave the
+    // system to guess which program is meant.
+    return "\"" + browser + "\" -c:" + configTarget + " -u:" + startUrl;
 }
 
 std::string DetailsText(const std::string& title, const std::string& author,
@@ -134,17 +133,37 @@ ItemParts ThumbItemParts(Point cell)
     return parts;
 }
 
+namespace {
+
+// Where the "%2" that the client's escape wrote for a port's ':' is in a host
+// folder's name, or npos. The escape turns ':' into "%2" and leaves '%' as it
+// is, so only the last "%2", followed by the port's digits to the end, can
+// stand for the ':' before a port; any other "%2" is the host's own text.
+size_t PortEscapeAt(const std::string& hostFolder)
+{
+    const size_t at = hostFolder.rfind("%2");
+    if (at == std::string::npos || at == 0 || at + 2 == hostFolder.size())
+        return std::string::npos;
+    for (size_t i = at + 2; i < hostFolder.size(); ++i)
+        if (hostFolder[i] < '0' || hostFolder[i] > '9')
+            return std::string::npos;
+    return at;
+}
+
+}  // namespace
+
 std::string HostAddress(const std::string& hostFolder)
 {
     std::string host = hostFolder;
-    for (size_t at = host.find("%2"); at != std::string::npos; at = host.find("%2", at + 1))
+    const size_t at = PortEscapeAt(host);
+    if (at != std::string::npos)
         host.replace(at, 2, ":");
     return kVisitScheme + host;
 }
 
 std::string SkinStartAddress(const std::string& hostFolder)
 {
-    return hostFolder.find("%2") == std::string::npos ? hostFolder : HostAddress(hostFolder);
+    return PortEscapeAt(hostFolder) == std::string::npos ? hostFolder : HostAddress(hostFolder);
 }
 
 ScrollSizes ScrollSizesFor(int count, int clientWidth)

@@ -12,7 +12,7 @@ namespace mgr {
 
 // The personal browser beside the manager, and how it is started.
 const char kBrowserFileName[] = "tvfbrowser.tve";
-const char kBrowserCommandFormat[] = "%s -c:%s -u:%s";
+const char kBrowserCommandFormat[] = "\"%s\" -c:%s -u:%s";
 const char kPersonalExtension[] = "tvf";
 const char kDefaultFolderName[] = "mytavik";
 const char kDrivesTitle[] = "Drives";
@@ -40,12 +40,13 @@ bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
 // letter case, is "tvf". `path` gets the path without the quotes.
 bool IsPersonalFileArgument(const std::string& commandLine, std::string* path);
 
-// A skin name that may become a file name inside the cache folder: not
-// empty, no '\', '/' or ':', no "..", no control character, and not "."; at
-// most 255 characters.
+// A skin name that may become a file name inside the cache folder: a plain
+// file name (core/file_names.h: at most 255 characters, no folder part,
+// stream or device name, ...) without "..".
 bool IsSafeSkinName(const std::string& name);
 
-// The personal browser's command line.
+// The personal browser's command line: the program's path in double quotes,
+// then "-c:" and the configuration, "-u:" and the address.
 std::string BrowserCommandLine(const std::string& browser, const std::string& configTarget,
                                const std::string& startUrl);
 
@@ -167,7 +168,9 @@ inline int ItemOfCommand(int command)
 }
 
 // The address a host folder stands for: "http://" and the host, with the
-// port's ':' (kept in the folder's name as "%2") given back.
+// port's ':' (kept in the folder's name as "%2") given back. Only the "%2"
+// before a port (the last one, followed by digits to the end) is read back:
+// "a%20b" stays "a%20b", "a%2b%28080" gives "a%2b:8080".
 std::string HostAddress(const std::string& hostFolder);
 
 // The "-u:" address the personal browser gets for a skin of a host folder:

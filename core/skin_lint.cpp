@@ -10,6 +10,7 @@
 #include "core/browser_rules.h"
 #include "core/cabinet_paths.h"
 #include "core/dib_format.h"
+#include "core/file_names.h"
 #include "core/frame_geometry.h"
 #include "core/hotkey.h"
 #include "core/profile_reader.h"
@@ -156,8 +157,10 @@ private:
     bool ReadNamed(const std::string& section, const char* key, const std::string& name,
                    size_t limit, std::vector<uint8_t>* bytes)
     {
-        if (!CabinetStoredNameIsSafe(name.c_str())) {
-            Add(section, key, Quote(name) + " lies outside the skin folder");
+        if (!IsPlainFileName(name)) {
+            Add(section, key,
+                Quote(name) + " is not a plain file name of the skin folder: the client refuses "
+                              "the skin");
             return false;
         }
         if (files_ == nullptr)

@@ -490,8 +490,10 @@ std::string SingleDocTemplate::DocString(int index) const
     return all.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-Document* SingleDocTemplate::OpenDocumentFile(const char* path)
+Document* SingleDocTemplate::OpenDocumentFile(const char* path, bool* opened)
 {
+    if (opened)
+        *opened = false;
     if (!document_)
         document_ = makeDocument_();
     if (!document_)
@@ -509,6 +511,8 @@ Document* SingleDocTemplate::OpenDocumentFile(const char* path)
     bool ok = path ? document_->OnOpenDocument(path) : false;
     if (!ok && !document_->OnNewDocument())
         return nullptr;
+    if (opened)
+        *opened = ok;
     if (View* view = frame_->firstView())
         view->OnInitialUpdate();
     frame_->UpdateTitle(document_->title());
@@ -550,8 +554,10 @@ bool DocApp::ProcessShellCommand(const CommandLineInfo& info)
     if (info.command == CommandLineInfo::kNothing)
         return true;
     const bool open = info.command == CommandLineInfo::kFileOpen;
-    Document* doc = template_->OpenDocumentFile(open ? info.fileName.c_str() : nullptr);
-    if (doc && open)
+    bool opened = false;
+    Document* doc = template_->OpenDocumentFile(open ? info.fileName.c_str() : nullptr, &opened);
+    // Only a file that opened is worth offering again.
+    if (doc && opened)
         AddToRecentFileList(info.fileName);
     return doc != nullptr;
 }

@@ -203,8 +203,9 @@ public:
 
     // A new document (path null) or the one at `path`; creates the frame
     // the first time. Null on failure; a frame that cannot be made is
-    // reported with kFailedToCreateDocument.
-    Document* OpenDocumentFile(const char* path);
+    // reported with kFailedToCreateDocument. A path that does not open
+    // gives a new document; `opened` (when given) says whether it opened.
+    Document* OpenDocumentFile(const char* path, bool* opened = nullptr);
     std::string DocString(int index) const;
     FrameWindow* frame() const { return frame_.get(); }
     Document* document() const { return document_.get(); }

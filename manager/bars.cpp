@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include "framework/app.h"
+#include "manager/palette.h"
 #include "manager/personal_view.h"
 #include "resources/manager/manager_ids.h"
 
@@ -38,6 +39,7 @@ bool CImageButton::CreateButton(HWND parent, int id, UINT bitmapId, int x, int y
         return false;
     width_ = info.bmWidth;
     stateHeight_ = info.bmHeight / kStates;
+    palette_.reset(PaletteOf(bitmap_.get()));
     id_ = id;
     if (!RegisterClass(fw::App::Instance(), ClassName(), CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS))
         return false;
@@ -55,6 +57,7 @@ void CImageButton::SetState(int state)
 
 void CImageButton::OnPaint(HDC dc, const RECT&)
 {
+    PaletteInUse use(dc, palette_.get());
     fw::UniqueMemoryDc memory(CreateCompatibleDC(dc));
     HGDIOBJ old = SelectObject(memory.get(), bitmap_.get());
     const int state = IsWindowEnabled(hwnd_) ? state_ : 3;
@@ -73,6 +76,9 @@ LRESULT CImageButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             SendMessageA(tip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&msg));
         }
     }
+    LRESULT result = 0;
+    if (HandlePaletteMessage(hwnd_, palette_.get(), message, wParam, &result))
+        return result;
     RECT client;
     GetClientRect(hwnd_, &client);
     POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -81,6 +87,8 @@ LRESULT CImageButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 1;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
+        // A press takes the focus, as the page's buttons do.
+        SetFocus(hwnd_);
         SetCapture(hwnd_);
         pressed_ = true;
         SetState(1);

@@ -20,6 +20,7 @@ public:
     int state() const { return state_; }
     int width() const { return width_; }
     int stateHeight() const { return stateHeight_; }
+    HPALETTE palette() const { return palette_.get(); }
 
 protected:
     friend class fw::Window<CImageButton>;
@@ -29,6 +30,7 @@ protected:
 private:
     void SetState(int state);
     fw::UniqueBitmap bitmap_;
+    fw::UniquePalette palette_;
     int width_ = 0;
     int stateHeight_ = 0;
     int state_ = 0;

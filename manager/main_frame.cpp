@@ -13,16 +13,29 @@
 
 namespace {
 
-struct PageInfo {
-    const char* caption;
-    UINT viewId;  // the id of the view while hidden
+// The caption of each page, from the string table.
+const UINT kPageCaptions[] = {0, IDS_PAGE_MYTAVIK, IDS_PAGE_VISITED, IDS_PAGE_INTERNET};
+
+std::string PageCaption(int page)
+{
+    return fw::App::LoadText(kPageCaptions[page]);
+}
+
+// Palette messages reach only top-level windows: the frame hands them on to
+// every window inside it that draws a picture.
+struct PaletteRelay {
+    UINT message;
+    WPARAM wParam;
+    bool realised;
 };
-const PageInfo kPages[] = {
-    {"", 0},
-    {"My Tavik", ID_VIEW_PERSONAL},
-    {"Visited Tavik", ID_VIEW_CACHE},
-    {"Tavik Internet", ID_VIEW_INTERNET},
-};
+
+BOOL CALLBACK RelayPalette(HWND child, LPARAM lParam)
+{
+    PaletteRelay* relay = reinterpret_cast<PaletteRelay*>(lParam);
+    if (SendMessageA(child, relay->message, relay->wParam, 0))
+        relay->realised = true;
+    return TRUE;
+}
 
 }  // namespace
 
@@ -52,8 +65,14 @@ void CInternetView::OnDestroy()
 void CInternetView::OnInitialUpdate()
 {
     pagePath_ = ProgramDirectory() + "\\info\\under.htm";
-    if (!browser_)
+    if (!browser_) {
         browser_ = BrowserHost::Create(hwnd_, this);
+        // The page's control is the view's child 122 and takes the tab key.
+        if (HWND control = browser_ ? browser_->ControlWindow() : nullptr) {
+            SetWindowLongPtrA(control, GWLP_ID, IDC_BROWSER);
+            SetWindowLongPtrA(control, GWL_STYLE, GetWindowLongPtrA(control, GWL_STYLE) | WS_TABSTOP);
+        }
+    }
     if (browser_) {
         RECT client;
         GetClientRect(hwnd_, &client);
@@ -108,12 +127,12 @@ bool CMainFrame::OnCreate(CREATESTRUCTA*)
         return false;
     if (!navBar_.CreateNavBar(this))
         return false;
-    if (!titleBar_.CreateTitleBar(this, kPages[kMyTavik].caption))
+    if (!titleBar_.CreateTitleBar(this, PageCaption(kMyTavik)))
         return false;
     // At creation the first page's buttons carry their tips in lower case;
     // a later switch back to My Tavik uses the capitalised ones.
-    titleBar_.AddButton("Browse folder", ID_BROWSE_FOLDER, IDB_BROWSE);
-    titleBar_.AddButton("Upto folder", ID_UPTO_FOLDER, IDB_UPTO);
+    titleBar_.AddButton(fw::App::LoadText(IDS_TIP_BROWSE_FIRST), ID_BROWSE_FOLDER, IDB_BROWSE);
+    titleBar_.AddButton(fw::App::LoadText(IDS_TIP_UPTO_FIRST), ID_UPTO_FOLDER, IDB_UPTO);
     if (wantSplash) {
         splash_.reset(new CSplashWindow);
         if (!splash_->CreateSplash(hwnd_))
@@ -127,12 +146,12 @@ void CMainFrame::AddPageButtons(Page page)
     // Placed right to left: the first added is the rightmost.
     switch (page) {
     case kMyTavik:
-        titleBar_.AddButton("Browse Folder", ID_BROWSE_FOLDER, IDB_BROWSE);
-        titleBar_.AddButton("Upto Folder", ID_UPTO_FOLDER, IDB_UPTO);
+        titleBar_.AddButton(fw::App::LoadText(IDS_TIP_BROWSE), ID_BROWSE_FOLDER, IDB_BROWSE);
+        titleBar_.AddButton(fw::App::LoadText(IDS_TIP_UPTO), ID_UPTO_FOLDER, IDB_UPTO);
         break;
     case kVisitedTavik:
-        titleBar_.AddButton("Refresh", ID_CACHE_REFRESH, IDB_REFRESH);
-        titleBar_.AddButton("Clear all cache", ID_CACHE_CLEAR, IDB_CLEAR);
+        titleBar_.AddButton(fw::App::LoadText(IDS_TIP_REFRESH), ID_CACHE_REFRESH, IDB_REFRESH);
+        titleBar_.AddButton(fw::App::LoadText(IDS_TIP_CLEAR), ID_CACHE_CLEAR, IDB_CLEAR);
         break;
     case kTavikInternet:
         break;
@@ -144,7 +163,7 @@ void CMainFrame::RestoreTitleBar()
     // A page whose view could not be made is not shown: the bar goes back to
     // the page still shown, so that no button acts on a page that is absent.
     titleBar_.RemoveAllButtons();
-    titleBar_.SetCaption(kPages[page_].caption);
+    titleBar_.SetCaption(PageCaption(page_));
     AddPageButtons(page_);
 }
 
@@ -154,7 +173,7 @@ void CMainFrame::SwitchPage(Page page)
         return;
     ++pageBuilds;
     titleBar_.RemoveAllButtons();
-    titleBar_.SetCaption(kPages[page].caption);
+    titleBar_.SetCaption(PageCaption(page));
     AddPageButtons(page);
     fw::View* shown = nullptr;
     switch (page) {
@@ -214,7 +233,7 @@ void CMainFrame::SwitchPage(Page page)
             doc->SetTitle(static_cast<CTavPersonalDoc*>(doc)->showingDrives() ? mgr::kDrivesTitle
                                                                               : static_cast<CTavPersonalDoc*>(doc)->folder());
     } else {
-        const std::string text = std::string(kPages[page].caption) + " - " + fw::App::Name();
+        const std::string text = PageCaption(page) + " - " + fw::App::Name();
         SetWindowTextA(hwnd_, text.c_str());
     }
 }
@@ -262,6 +281,12 @@ LRESULT CMainFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             return 0;
         }
         break;
+    case WM_QUERYNEWPALETTE:
+    case WM_PALETTECHANGED: {
+        PaletteRelay relay = {message, wParam, false};
+        EnumChildWindows(hwnd_, RelayPalette, reinterpret_cast<LPARAM>(&relay));
+        return relay.realised ? TRUE : FALSE;
+    }
     case WM_SIZING: {
         RECT* r = reinterpret_cast<RECT*>(lParam);
         if (r->right - r->left < kMinWidth) {

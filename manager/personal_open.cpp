@@ -28,6 +28,82 @@ void CreateFolders(const std::string& folder)
     }
 }
 
+// A name for a file in `folder`, made by the system and deleted again unless
+// it was given away.
+class FolderTempName {
+public:
+    FolderTempName(const std::string& folder, const std::string& target)
+    {
+        char name[MAX_PATH];
+        if (GetTempFileNameA(folder.c_str(), "tvpr", 0, name) == 0)
+            throw fw::FileError::FromOsError(GetLastError(), target);
+        path_ = name;
+    }
+    ~FolderTempName()
+    {
+        if (path_.empty())
+            return;
+        SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(path_.c_str());
+    }
+    FolderTempName(const FolderTempName&) = delete;
+    FolderTempName& operator=(const FolderTempName&) = delete;
+    const std::string& path() const { return path_; }
+    void Release() { path_.clear(); }
+
+private:
+    std::string path_;
+};
+
+void WriteUnder(const FolderTempName& name, const std::string& target, const std::vector<uint8_t>& bytes)
+{
+    try {
+        fw::File(name.path(), fw::File::kCreate).Write(bytes);
+    } catch (const fw::FileError& error) {
+        // The user knows the target, not our temporary name for it.
+        throw fw::FileError(error.cause(), target, error.osError());
+    }
+}
+
+bool Replace(const std::string& from, const std::string& to)
+{
+    return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
+// Puts a skin's configuration and package in the cache as a pair. Both are
+// written completely under temporary names in the folder first; then the
+// package there is moved aside, the new one takes its name and the new
+// configuration its own. A step that fails puts the old package back, so
+// the skin already in the cache is either kept whole or replaced whole.
+void WriteSkinPair(const std::string& folder, const std::string& configTarget,
+                   const std::vector<uint8_t>& config, const std::string& packageTarget,
+                   const std::vector<uint8_t>& package)
+{
+    FolderTempName newConfig(folder, configTarget), newPackage(folder, packageTarget);
+    WriteUnder(newConfig, configTarget, config);
+    WriteUnder(newPackage, packageTarget, package);
+    FolderTempName oldPackage(folder, packageTarget);
+    const bool hadPackage = GetFileAttributesA(packageTarget.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (hadPackage && !Replace(packageTarget, oldPackage.path()))
+        throw fw::FileError::FromOsError(GetLastError(), packageTarget);
+    if (!Replace(newPackage.path(), packageTarget)) {
+        const DWORD error = GetLastError();
+        if (hadPackage && !Replace(oldPackage.path(), packageTarget))
+            oldPackage.Release();  // kept under its temporary name, not deleted
+        throw fw::FileError::FromOsError(error, packageTarget);
+    }
+    newPackage.Release();
+    if (!Replace(newConfig.path(), configTarget)) {
+        const DWORD error = GetLastError();
+        if (!hadPackage)
+            DeleteFileA(packageTarget.c_str());
+        else if (!Replace(oldPackage.path(), packageTarget))
+            oldPackage.Release();
+        throw fw::FileError::FromOsError(error, configTarget);
+    }
+    newConfig.Release();
+}
+
 }  // namespace
 
 bool CPersonalFile::Open(const std::string& path, HWND owner)
@@ -135,8 +211,7 @@ OpenResult OpenAndStart(CPersonalFile& file, std::string path, bool nameFromDisk
     try {
         CreateFolders(folder);
         SetCurrentDirectoryA(folder.c_str());
-        fw::File(configTarget, fw::File::kCreate).Write(config);
-        fw::File(packageTarget, fw::File::kCreate).Write(package);
+        WriteSkinPair(folder, configTarget, config, packageTarget, package);
     } catch (const fw::FileError& error) {
         error.Show(owner);
         return OPEN_WRITE_FAILED;

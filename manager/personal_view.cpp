@@ -9,6 +9,8 @@
 #include "framework/app.h"
 #include "framework/dib32.h"
 #include "framework/file.h"
+#include "framework/temp_folder.h"
+#include "manager/palette.h"
 #include "manager/personal_doc.h"
 #include "resources/manager/manager_ids.h"
 
@@ -37,8 +39,8 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int* width, int* height)
 // file named with the prefix "tvpr" that is deleted at once.
 HBITMAP LoadPreview(const std::vector<uint8_t>& preview)
 {
-    char folder[MAX_PATH], name[MAX_PATH];
-    if (!GetTempPathA(sizeof folder, folder) || !GetTempFileNameA(folder, "tvpr", 0, name))
+    char name[MAX_PATH];
+    if (!GetTempFileNameA(fw::TemporaryPath().c_str(), "tvpr", 0, name))
         return nullptr;
     HBITMAP bitmap = nullptr;
     try {
@@ -77,6 +79,18 @@ HBITMAP ComposeFace(HBITMAP picture)
     return face;
 }
 
+HBITMAP PlainFace()
+{
+    uint32_t* out = nullptr;
+    HBITMAP face = CreateTopDownDib32(mgr::kFaceSize, mgr::kFaceSize, &out);
+    if (!face)
+        return nullptr;
+    const uint32_t grey = (GetRValue(kPageGrey) << 16) | (GetGValue(kPageGrey) << 8) | GetBValue(kPageGrey);
+    std::fill(out, out + mgr::kFaceSize * mgr::kFaceSize, grey);
+    GdiFlush();
+    return face;
+}
+
 // ---- CPageButton ----
 
 bool CPageButton::CreateButton(CTavPersonalView* owner, const char* className,
@@ -85,6 +99,7 @@ bool CPageButton::CreateButton(CTavPersonalView* owner, const char* className,
     owner_ = owner;
     caption_ = caption;
     id_ = id;
+    palette_.reset(PaletteOf(face()));
     if (!RegisterClass(fw::App::Instance(), className, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS))
         return false;
     return Create(fw::App::Instance(), className, caption.c_str(), WS_CHILD | WS_VISIBLE, 0, x, y,
@@ -119,6 +134,7 @@ void CPageButton::OnPaint(HDC dc, const RECT&)
     FillRect(dc, &grown, grey.get());
     const int size = mgr::kFaceSize;
     const int left = (client.right - size) / 2, top = (client.bottom - size) / 2;
+    PaletteInUse use(dc, palette_.get());
     if (HBITMAP picture = face()) {
         fw::UniqueMemoryDc memory(CreateCompatibleDC(dc));
         HGDIOBJ old = SelectObject(memory.get(), picture);
@@ -149,6 +165,9 @@ LRESULT CPageButton::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     if ((message >= WM_MOUSEFIRST && message <= WM_MOUSELAST))
         Relay(message, wParam, lParam);
+    LRESULT result = 0;
+    if (HandlePaletteMessage(hwnd_, palette_.get(), message, wParam, &result))
+        return result;
     switch (message) {
     case WM_ERASEBKGND:
         return 1;
@@ -363,8 +382,12 @@ void CTavPersonalView::BuildButtons()
         file->SetPath(path);
         if (!read)
             continue;
-        fw::UniqueBitmap picture(LoadPreview(preview));
-        HBITMAP face = ComposeFace(picture.get());
+        // A preview of length 0 is valid, and one that does not load is
+        // no reason to hide the file: both get a plain face.
+        fw::UniqueBitmap picture(preview.empty() ? nullptr : LoadPreview(preview));
+        HBITMAP face = picture ? ComposeFace(picture.get()) : nullptr;
+        if (!face)
+            face = PlainFace();
         if (!face)
             continue;
         std::unique_ptr<CPersonalButton> button(new CPersonalButton(file.get(), face));
@@ -495,7 +518,8 @@ void CTavPersonalView::BrowseFolder()
     BROWSEINFOA bi = {};
     bi.hwndOwner = GetAncestor(hwnd_, GA_ROOT);
     bi.pszDisplayName = display;
-    bi.lpszTitle = "Select Directory to Browse Tavik Personal File";
+    const std::string title = fw::App::LoadText(IDS_PICK_FOLDER_TITLE);
+    bi.lpszTitle = title.c_str();
     bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     bi.lpfn = &BrowseCallback;
     LPITEMIDLIST chosen = SHBrowseForFolderA(&bi);

@@ -29,6 +29,8 @@ const COLORREF kHotBlue = RGB(0, 0, 255);
 // picture's top-left colour left transparent. Null when the picture cannot
 // be read.
 HBITMAP ComposeFace(HBITMAP picture);
+// The face of a personal file without a usable preview: page grey.
+HBITMAP PlainFace();
 
 // The window mechanics both page buttons share.
 class CPageButton : public fw::Window<CPageButton> {
@@ -41,6 +43,8 @@ public:
     int id() const { return id_; }
     // The face, composed once (owned by the button or by the view).
     virtual HBITMAP face() const = 0;
+    // The palette the face is drawn with.
+    HPALETTE palette() const { return palette_.get(); }
 
 protected:
     friend class fw::Window<CPageButton>;
@@ -50,6 +54,7 @@ protected:
     void Relay(UINT message, WPARAM wParam, LPARAM lParam);
 
     CTavPersonalView* owner_ = nullptr;
+    fw::UniquePalette palette_;
     std::string caption_;
     State state_ = kNormal;
     bool pressed_ = false;

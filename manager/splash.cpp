@@ -1,6 +1,7 @@
 #include "manager/splash.h"
 
 #include "framework/app.h"
+#include "manager/palette.h"
 #include "resources/manager/manager_ids.h"
 
 bool CSplashWindow::CreateSplash(HWND owner)
@@ -12,6 +13,7 @@ bool CSplashWindow::CreateSplash(HWND owner)
         return false;
     size_.cx = info.bmWidth;
     size_.cy = info.bmHeight;
+    palette_.reset(PaletteOf(bitmap_.get()));
     if (!RegisterClass(fw::App::Instance(), "TavikSplash"))
         return false;
     const int x = (GetSystemMetrics(SM_CXSCREEN) - size_.cx) / 2;
@@ -55,6 +57,7 @@ bool CSplashWindow::PreTranslate(const MSG& msg)
 
 void CSplashWindow::OnPaint(HDC dc, const RECT&)
 {
+    PaletteInUse use(dc, palette_.get());
     HDC memory = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(memory, bitmap_.get());
     BitBlt(dc, 0, 0, size_.cx, size_.cy, memory, 0, 0, SRCCOPY);
@@ -70,5 +73,8 @@ LRESULT CSplashWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     }
     if (message == WM_ERASEBKGND)
         return 1;
+    LRESULT result = 0;
+    if (HandlePaletteMessage(hwnd_, palette_.get(), message, wParam, &result))
+        return result;
     return Window<CSplashWindow>::HandleMessage(message, wParam, lParam);
 }

@@ -11,6 +11,7 @@ public:
     enum { kShowMs = 2000, kTimerId = 1 };
     bool CreateSplash(HWND owner);
     bool visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+    HPALETTE palette() const { return palette_.get(); }
     void Hide();
     // A key-down, system-key-down or any button-down (client or not):
     // hides a visible splash and answers true (the message is swallowed).
@@ -23,5 +24,6 @@ protected:
 
 private:
     fw::UniqueBitmap bitmap_;
+    fw::UniquePalette palette_;
     SIZE size_ = {0, 0};
 };

@@ -4,6 +4,7 @@
 #include <exdisp.h>
 #include <ole2.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <new>
 #include <vector>
@@ -64,6 +65,7 @@ SkinFrameOptions PersonalFrameOptions()
     options.outlineShift = kPersonalOutlineShift;
     options.clientEdge = true;
     options.minimizeBox = false;
+    options.statusTextLength = kWideText;
     options.iconId = IDR_MAINFRAME;
     options.secureIconId = IDI_SECURE;
     options.placement = PersonalPlacement;
@@ -148,10 +150,22 @@ bool PersonalBrowser::Open(const char* arguments)
         ShowText(IDS_INVALID_COMMAND, IDS_CAPTION_ERROR, MB_OK | MB_ICONSTOP);
         return false;
     }
-    LoadSkinProfile(&skin, line.configPath.c_str(), kPersonalProfileKeys);
+    // A skin that names a file outside its folder, or whose package is
+    // refused (too large, a name outside the folder or over the skin's own
+    // files), cannot be used.
+    if (!LoadSkinProfile(&skin, line.configPath.c_str(), kPersonalProfileKeys)) {
+        ShowText(IDS_SKIN_UNUSABLE, IDS_CAPTION_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     opened = true;
     // A package that cannot be read leaves the files that are there.
-    SkinPackage(skin, CABINET_BUILD_BROWSER).Extract(line.packagePath.c_str());
+    bool refused = false;
+    SkinPackage(skin, CABINET_BUILD_BROWSER)
+        .Extract(line.packagePath.c_str(), line.configPath.c_str(), &refused);
+    if (refused) {
+        ShowText(IDS_SKIN_UNUSABLE, IDS_CAPTION_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     if (ReadFavoritesFolder()) {
         wchar_t title[kMessageTextSize] = L"";
         LoadStringW(instance, IDS_FAVORITE_MENU, title, kMessageTextSize);
@@ -236,6 +250,11 @@ void PersonalBrowser::Navigate(const char* address)
 {
     if (address == nullptr || !address[0])
         return;
+    // The browser takes no longer address: say so rather than drop it.
+    if (strlen(address) > kLongText) {
+        ShowText(IDS_ADDRESS_TOO_LONG, IDS_CAPTION_ERROR, MB_OK | MB_ICONEXCLAMATION);
+        return;
+    }
     lastNavigation = address;
     if (web.Browser())
         web.Browser()->Navigate(address);

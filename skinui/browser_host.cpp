@@ -18,9 +18,9 @@ VARIANT* Arg(DISPPARAMS* params, UINT index)
     return v;
 }
 
-// A text argument in the system code page, cut to kBrowserTextSize - 1
-// characters.
-std::string TextArg(DISPPARAMS* params, UINT index)
+// A text argument in the system code page, cut to `limit` bytes (whole
+// characters only).
+std::string TextArg(DISPPARAMS* params, UINT index, int limit = kBrowserTextSize - 1)
 {
     VARIANT* v = Arg(params, index);
     BSTR text = nullptr;
@@ -30,18 +30,17 @@ std::string TextArg(DISPPARAMS* params, UINT index)
         text = *V_BSTRREF(v);
     if (text == nullptr)
         return {};
-    // Whole characters only: as many as fit in kBrowserTextSize - 1 bytes.
+    // Whole characters only: as many as fit in `limit` bytes.
     int count = static_cast<int>(SysStringLen(text));
-    if (count > kBrowserTextSize - 1)
-        count = kBrowserTextSize - 1;
-    while (count > 0 &&
-           WideCharToMultiByte(CP_ACP, 0, text, count, nullptr, 0, nullptr, nullptr) > kBrowserTextSize - 1)
+    if (count > limit)
+        count = limit;
+    while (count > 0 && WideCharToMultiByte(CP_ACP, 0, text, count, nullptr, 0, nullptr, nullptr) > limit)
         --count;
-    char buffer[kBrowserTextSize];
-    const int n = count > 0 ? WideCharToMultiByte(CP_ACP, 0, text, count, buffer, kBrowserTextSize - 1,
-                                                  nullptr, nullptr)
+    std::string buffer(static_cast<size_t>(limit), '\0');
+    const int n = count > 0 ? WideCharToMultiByte(CP_ACP, 0, text, count, &buffer[0], limit, nullptr, nullptr)
                             : 0;
-    return std::string(buffer, n > 0 ? n : 0);
+    buffer.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return buffer;
 }
 
 long LongArg(DISPPARAMS* params, UINT index)
@@ -102,7 +101,8 @@ STDMETHODIMP BrowserEvents::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* pa
         sink_->OnNavigateComplete(TextArg(params, 0).c_str());
         break;
     case kEventStatusTextChange:
-        sink_->OnStatusTextChange(TextArg(params, 0).c_str());
+        // The widest status line a program keeps; each frame cuts to its own.
+        sink_->OnStatusTextChange(TextArg(params, 0, kWideText).c_str());
         break;
     case kEventCommandStateChange:
         sink_->OnCommandStateChange(LongArg(params, 0), LongArg(params, 1) != 0);

@@ -3,6 +3,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "core/file_names.h"
+
 
 namespace {
 
@@ -38,6 +40,7 @@ void SkinConfig::Reset()
     statusColor_ = 0;
     desktopLink_ = startMenuLink_ = encrypt_ = antialias_ = 0;
     mainAnimationSpec_ = nullptr;
+    extractedFiles_.clear();
 }
 
 void SkinConfig::Clear()
@@ -69,6 +72,38 @@ void SkinConfig::ResolvePaths()
     for (BKPOSITION pos = animationSpecs_.GetHeadPosition(); pos;) {
         AnimationSpec* entry = static_cast<AnimationSpec*>(animationSpecs_.GetNext(pos));
         Resolve(directory_, entry->bitmapFile, sizeof entry->bitmapFile);
+    }
+}
+
+namespace {
+
+bool NoneOrPlain(const char* name) { return name[0] == '\0' || IsPlainFileName(name); }
+
+}  // namespace
+
+bool SkinConfig::FileNamesArePlain() const
+{
+    if (!NoneOrPlain(backgroundFile_) || !NoneOrPlain(authLibraryFile_))
+        return false;
+    if (mainAnimationSpec_ && !NoneOrPlain(mainAnimationSpec_->bitmapFile))
+        return false;
+    for (BKPOSITION pos = buttonSpecs_.GetHeadPosition(); pos;)
+        if (!NoneOrPlain(static_cast<const ButtonSpec*>(buttonSpecs_.GetNext(pos))->bitmapFile))
+            return false;
+    for (BKPOSITION pos = animationSpecs_.GetHeadPosition(); pos;)
+        if (!NoneOrPlain(static_cast<const AnimationSpec*>(animationSpecs_.GetNext(pos))->bitmapFile))
+            return false;
+    return true;
+}
+
+void SkinConfig::addExtractedFiles(const std::vector<std::string>& names)
+{
+    for (const std::string& name : names) {
+        bool known = false;
+        for (const std::string& have : extractedFiles_)
+            known = known || SameFileName(have.c_str(), name.c_str());
+        if (!known)
+            extractedFiles_.push_back(name);
     }
 }
 
@@ -108,6 +143,7 @@ void SkinConfig::Assign(const SkinConfig& other)
             new AnimationSpec(*static_cast<AnimationSpec*>(other.animationSpecs_.GetNext(pos))));
     if (other.mainAnimationSpec_)
         mainAnimationSpec_ = new AnimationSpec(*other.mainAnimationSpec_);
+    extractedFiles_ = other.extractedFiles_;
 }
 
 bool SkinConfig::vResizeArea(RECT* out) const

@@ -4,6 +4,9 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "basekit.h"
 #include "core/text_limits.h"
 
@@ -11,7 +14,7 @@ enum {
     kSkinTextSize = kLongText,  // addresses, names, command texts
     // Room for the longest name and button text a loader keeps (the
     // personal browser's limit is the larger).
-    kSkinWideTextSize = 2084,
+    kSkinWideTextSize = kWideText,
     kSkinPathSize = 260,
     kSkinKeySize = 255,
     kSkinHotkeySize = 64,
@@ -51,6 +54,18 @@ public:
     void Assign(const SkinConfig& other);
     // Puts `directory` in front of every file name (Load's last step).
     void ResolvePaths();
+    // True when every file name the record holds, before ResolvePaths, is
+    // empty (no file) or a plain file name of the skin folder
+    // (core/file_names.h): BACKGROUND, TAL, the main ANIMATION and every
+    // button's and animation's BMP.
+    bool FileNamesArePlain() const;
+
+    // The files the package extraction wrote into `directory`, as stored
+    // names (plain file names): what DeleteExtractedFiles removes. Assign
+    // copies them; Clear forgets them (without deleting).
+    const std::vector<std::string>& extractedFiles() const { return extractedFiles_; }
+    void addExtractedFiles(const std::vector<std::string>& names);
+    void forgetExtractedFiles() { extractedFiles_.clear(); }
 
     const char* directory() const { return directory_; }
     const char* name() const { return name_; }
@@ -119,4 +134,5 @@ private:
     mutable BkPtrList buttonSpecs_;
     mutable BkPtrList animationSpecs_;
     AnimationSpec* mainAnimationSpec_;
+    std::vector<std::string> extractedFiles_;
 };

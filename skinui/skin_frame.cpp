@@ -75,6 +75,13 @@ int SkinFrame::EdgeSize() const
 HWND SkinFrame::CreateFrame(HINSTANCE instance, const char* className, const char* title)
 {
     instance_ = instance;
+    // Without its background the skin has no size to lay the window and its
+    // controls out from: no window is made, and the program takes its own
+    // failure path. Loaded before the window exists, so that a refusal sends
+    // the delegate no message.
+    LoadBackground();
+    if (IsRectEmpty(&backgroundRect_))
+        return nullptr;
     const RECT& r = skin_.windowRect();
     const int edge = EdgeSize();
     const int width = options_.width > 0 ? options_.width : r.right - r.left + edge;
@@ -92,7 +99,6 @@ LRESULT SkinFrame::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_CREATE:
         GetWindowRect(hwnd, &frameRect_);
-        LoadBackground();
         if (BuildBackgroundPicture())
             TraceOutlineFromPicture();
         else
@@ -466,8 +472,9 @@ void SkinFrame::PaintStatusLine(HDC dc)
 void SkinFrame::SetStatusText(const char* text)
 {
     statusText_.assign(text ? text : "");
-    if (statusText_.size() > kSkinTextSize - 1)
-        statusText_.resize(kSkinTextSize - 1);
+    const size_t keep = options_.statusTextLength > 0 ? static_cast<size_t>(options_.statusTextLength) : 0;
+    if (statusText_.size() > keep)
+        statusText_.resize(keep);
     if (!hwnd_)
         return;
     RECT area = LayoutAddressRect(skin_.statusRect());

@@ -32,6 +32,8 @@ struct SkinFrameOptions {
     // The frame carries a minimise box (the client's); without it the
     // window is still minimised by the skin's "Minimize".
     bool minimizeBox = true;
+    // The most characters the status line keeps.
+    int statusTextLength = kSkinTextSize - 1;
     // Where the window goes at start (`window` is its rectangle at the skin's
     // position); null for the client's rules (centre, ALIGN or docking).
     Box (*placement)(const Box& window, int launchOption, int align, const Box& center,
@@ -69,6 +71,7 @@ public:
     static bool Register(HINSTANCE instance, const char* className, int iconId);
     // Creates the frame at the skin's window rectangle (or the options'
     // size); the background and outline are ready when it returns.
+    // Null, and no window made, when the skin's background does not load.
     HWND CreateFrame(HINSTANCE instance, const char* className, const char* title);
 
     // --- Skin picture and outline --------------------------------------------

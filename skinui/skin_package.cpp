@@ -5,6 +5,7 @@
 
 #include "cabinet/cabinet.h"
 #include "cabinet/package_file.h"
+#include "core/file_names.h"
 #include "framework/handles.h"
 
 namespace {
@@ -34,13 +35,39 @@ bool IsPartOfASet(const char* cabinetPath)
            CabinetHeaderIsSetPart(header, got);
 }
 
+std::string FileNameOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 }  // namespace
 
-bool SkinPackage::Extract(const char* packagePath) const
+bool SkinPackage::Extract(const char* packagePath, const char* configPath, bool* refused) const
 {
+    if (refused)
+        *refused = false;
     const char* directory = skin_.directory();
+    // The package writes plain names of the skin folder only, and never over
+    // the files it came with.
+    CabinetOptions options = cabinet_;
+    options.plainNamesOnly = true;
+    const std::string package = FileNameOf(packagePath);
+    std::string config = configPath ? FileNameOf(configPath) : std::string();
+    if (!configPath)
+        config = package.substr(0, package.rfind('.')) + ".tvc";
+    options.keptNames = {package, config, decipheredName_};
+    CabinetReport report;
+    auto extract = [&](const char* cabinet) {
+        const bool ok = !IsPartOfASet(cabinet) &&
+                        ExtractCabinet(cabinet, directory, options, &report) != FALSE;
+        skin_.addExtractedFiles(report.written);
+        if (refused)
+            *refused = report.refusal != CabinetReport::kNone;
+        return ok;
+    };
     if (!skin_.encrypt())
-        return !IsPartOfASet(packagePath) && ExtractCabinet(packagePath, directory, cabinet_) != FALSE;
+        return extract(packagePath);
 
     const char* key = skin_.encryptKey();
     const size_t keyLength = strlen(key);
@@ -50,23 +77,20 @@ bool SkinPackage::Extract(const char* packagePath) const
     snprintf(temp, sizeof temp, "%s\\%s", directory, decipheredName_);
     const bool ok = CipherPackageFile(packagePath, temp, reinterpret_cast<const unsigned char*>(key),
                                       keyLength);
-    const bool extracted = ok && !IsPartOfASet(temp) && ExtractCabinet(temp, directory, cabinet_);
+    const bool extracted = ok && extract(temp);
     DeleteFileA(temp);
     return extracted;
 }
 
 void SkinPackage::DeleteExtractedFiles() const
 {
-    if (skin_.edgeFile()[0])
-        DeleteFileForced(skin_.edgeFile());
-    if (skin_.backgroundFile()[0])
-        DeleteFileForced(skin_.backgroundFile());
-    if (skin_.authLibraryFile())
-        DeleteFileForced(skin_.authLibraryFile());
-    if (skin_.mainAnimationSpec())
-        DeleteFileForced(skin_.mainAnimationSpec()->bitmapFile);
-    for (int i = 0; i < skin_.buttonCount(); ++i)
-        DeleteFileForced(skin_.button(i)->bitmapFile);
-    for (int i = 0; i < skin_.animationCount(); ++i)
-        DeleteFileForced(skin_.animation(i)->bitmapFile);
+    for (const std::string& name : skin_.extractedFiles()) {
+        if (!IsPlainFileName(name))
+            continue;  // the extractor writes none; nothing outside the folder is touched
+        char path[kSkinPathSize + 16];
+        if (snprintf(path, sizeof path, "%s%s", skin_.directory(), name.c_str()) <
+            static_cast<int>(sizeof path))
+            DeleteFileForced(path);
+    }
+    skin_.forgetExtractedFiles();
 }

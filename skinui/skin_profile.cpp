@@ -42,7 +42,12 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& 
 {
     SkinConfig& s = *skin;
     const ProfileFile ini = ProfileFile::Load(path);
+    // The folder ends where the command line's rule ends it: at the last
+    // backslash or '/'.
     const char* slash = strrchr(path, '\\');
+    const char* forward = strrchr(path, '/');
+    if (forward && (!slash || forward > slash))
+        slash = forward;
     if (slash) {
         const size_t length = static_cast<size_t>(slash - path) + 1;
         lstrcpynA(s.directory_, path,
@@ -129,6 +134,12 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& 
             s.mainAnimationSpec_->delay = aniDelay;
             s.mainAnimationSpec_->indicator = 1;
         }
+    }
+    // A name that leaves the skin folder makes the skin unusable: nothing of
+    // it is read, extracted or deleted.
+    if (!s.FileNamesArePlain()) {
+        s.Clear();
+        return false;
     }
     s.ResolvePaths();
     return true;

@@ -14,9 +14,11 @@ struct SkinProfileKeys {
 extern const SkinProfileKeys kClientProfileKeys;    // texts of 2057 characters
 extern const SkinProfileKeys kPersonalProfileKeys;  // texts of 2083 characters
 
-// Reads the file at `path` into `skin` (a new or cleared record). Always
-// succeeds: a missing file or key gives the defaults. A rectangle, pair or
-// colour with fewer numbers than its form keeps the numbers read and the
-// defaults for the rest. File names come out joined to the file's folder.
+// Reads the file at `path` into `skin` (a new or cleared record). A missing
+// file or key gives the defaults. A rectangle, pair or colour with fewer
+// numbers than its form keeps the numbers read and the defaults for the rest.
+// File names come out joined to the file's folder. False, with the record
+// cleared, when a file name is not a plain name of that folder
+// (SkinConfig::FileNamesArePlain): the skin cannot be used.
 bool LoadSkinProfile(SkinConfig* skin, const char* path,
                      const SkinProfileKeys& keys = kClientProfileKeys);

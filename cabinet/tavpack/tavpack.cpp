@@ -298,6 +298,12 @@ int TvfInfo(int argc, char** argv)
 
 // --- lint --------------------------------------------------------------------------------
 
+std::string PathFileName(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
 // The files of a package extracted into a folder, found as the client finds
 // them in the skin folder.
 class ExtractedFiles : public SkinFiles {
@@ -360,9 +366,24 @@ int Lint(int argc, char** argv)
         const std::string folder = work.path() + "\\skin";
         if (!CreateDirectoryA(folder.c_str(), nullptr))
             return Fail("cannot make a temporary folder");
-        if (ExtractCabinet(cabinet.c_str(), (folder + "\\").c_str(),
-                           CabinetOptionsFor(CABINET_BUILD_CLIENT))) {
+        // As the client unpacks a skin package: plain names only, none over
+        // the skin's own files, and within the bound.
+        CabinetOptions options = CabinetOptionsFor(CABINET_BUILD_CLIENT);
+        options.plainNamesOnly = true;
+        options.keptNames = {PathFileName(package), PathFileName(config), "tvd00001.tmp"};
+        CabinetReport report;
+        if (ExtractCabinet(cabinet.c_str(), (folder + "\\").c_str(), options, &report)) {
             files.reset(new ExtractedFiles(folder));
+        } else if (report.refusal == CabinetReport::kTooLarge) {
+            packageProblem("unpacks to more than " +
+                           std::to_string(kPackageUnpackedLimit / (1024 * 1024)) +
+                           " MB: the client refuses it; its files are not checked");
+        } else if (report.refusal == CabinetReport::kBadName) {
+            packageProblem("holds a file whose name is not a plain file name: the client "
+                           "refuses it; its files are not checked");
+        } else if (report.refusal == CabinetReport::kKeptName) {
+            packageProblem("holds a file named as the skin's configuration or package: the "
+                           "client refuses it; its files are not checked");
         } else {
             packageProblem(key.encrypt ? "does not extract once deciphered with ENCRYPTKEY (a "
                                          "wrong key, or not a cabinet); its files are not checked"

@@ -406,7 +406,7 @@ int ClientApp::OpenSkinAtStart(const char* launchText)
     snprintf(package, sizeof package, "%s%s.tvd", source.skinFolder, source.skinBaseName);
     if (!LoadSkinProfile(&skin, config))
         return kMsgConfigurationFailed;
-    if (!SkinPackage(skin).Extract(package))
+    if (!SkinPackage(skin).Extract(package, config))
         return kMsgExtractionFailed;
     if (source.offerLinks && skin.dir()[0]) {
         source.offerLinks = false;
@@ -447,13 +447,15 @@ void ClientApp::ReplaceSkin(const char* address, const char* designation)
     std::unique_ptr<SkinConfig> next(new SkinConfig);
     SkinPackage(skin).DeleteExtractedFiles();
     const bool loaded = LoadSkinProfile(next.get(), config);
-    if (!loaded || !SkinPackage(*next).Extract(package)) {
+    if (!loaded || !SkinPackage(*next).Extract(package, config)) {
         SkinPackage(*next).DeleteExtractedFiles();
         // The window keeps its skin: put the skin's files back in place.
-        char previous[MAX_PATH + 8];
+        char previous[MAX_PATH + 8], previousConfig[MAX_PATH + 8];
         snprintf(previous, sizeof previous, "%s%s.tvd", source.currentSkinFolder,
                  source.currentSkinBaseName);
-        SkinPackage(skin).Extract(previous);
+        snprintf(previousConfig, sizeof previousConfig, "%s%s.tvc", source.currentSkinFolder,
+                 source.currentSkinBaseName);
+        SkinPackage(skin).Extract(previous, previousConfig);
         ShowMessage(frame.hwnd(), loaded ? kMsgExtractionFailed : kMsgConfigurationFailed);
         return;
     }

@@ -10,6 +10,17 @@
 #define IDS_READY 57345
 #define IDS_BAD_SKIN_NAME 132
 #define IDS_BAD_ADDRESS 133
+// Page captions, title-bar button tips and the folder picker's title.
+#define IDS_PAGE_MYTAVIK 200
+#define IDS_PAGE_VISITED 201
+#define IDS_PAGE_INTERNET 202
+#define IDS_TIP_BROWSE_FIRST 203
+#define IDS_TIP_UPTO_FIRST 204
+#define IDS_TIP_BROWSE 205
+#define IDS_TIP_UPTO 206
+#define IDS_TIP_REFRESH 207
+#define IDS_TIP_CLEAR 208
+#define IDS_PICK_FOLDER_TITLE 209
 
 #define IDB_FOLDER 134
 #define IDB_UPTO 137

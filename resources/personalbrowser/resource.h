@@ -13,5 +13,7 @@
 #define IDS_NO_MAIL_CLIENTS 12
 #define IDS_MAIL_NOT_INSTALLED 13
 #define IDS_FAVORITES_MISSING 14  // key, sub-key and value as %s
+#define IDS_ADDRESS_TOO_LONG 15
+#define IDS_SKIN_UNUSABLE 16
 #define IDS_CAPTION_ERROR 20
 #define IDS_CAPTION 21

@@ -1,11 +1,12 @@
-// Cabinet stored names, path splitting and joining, and the answers to FDI's
-// requests for the next part of a set.
+// Cabinet stored names, the plain file name rule, path splitting and
+// joining, and the answers to FDI's requests for the next part of a set.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstring>
 #include <string>
 
 #include "core/cabinet_paths.h"
+#include "core/file_names.h"
 #include "fuzz_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -22,6 +23,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     if (CabinetNameIsPlain(a.c_str()))
         FUZZ_CHECK(std::strpbrk(a.c_str(), "\\/:") == nullptr);
+    // A plain file name is also a safe stored name, and stays one component
+    // that Windows opens as written.
+    if (IsPlainFileName(a)) {
+        FUZZ_CHECK(CabinetStoredNameIsSafe(a.c_str()) && CabinetNameIsPlain(a.c_str()));
+        FUZZ_CHECK(a.size() <= 255 && a.find_first_of("\\/:*?\"<>|") == std::string::npos);
+        FUZZ_CHECK(a.back() != '.' && a.back() != ' ');
+        FUZZ_CHECK(!IsDeviceName(a.c_str(), a.size()));
+    }
     char out[CABINET_PATH_BUFFER];
     if (CabinetJoinPath(out, sizeof out, a.c_str(), b.c_str()))
         FUZZ_CHECK(std::string(out) == std::string(a.c_str()) + b.c_str());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 TEST(StoredName, AcceptsPlainAndFolderNames)
 {
@@ -16,7 +17,8 @@ TEST(StoredName, RefusesNamesThatLeaveTheFolder)
     for (const char* name : {"", "\\evil.txt", "/evil.txt", "\\\\server\\share\\x",
                              "C:\\evil.txt", "C:evil.txt", "a:b", "..", "..\\evil.txt",
                              "../evil.txt", "sub\\..\\..\\evil.txt", "sub/../x", "sub\\..",
-                             "a\\b\\..\\..\\..\\c"})
+                             "a\\b\\..\\..\\..\\c", "nul", "NUL.bmp", "sub\\com1.txt",
+                             "lpt1\\a.bmp", "sub/Con"})
         EXPECT_FALSE(CabinetStoredNameIsSafe(name)) << name;
     EXPECT_FALSE(CabinetStoredNameIsSafe(nullptr));
 }
@@ -34,16 +36,22 @@ TEST(Paths, JoinRefusesWhatDoesNotFit)
     const std::string fits(55, 'f');  // 255 characters in all
     EXPECT_TRUE(CabinetJoinPath(out, sizeof out, dir.c_str(), fits.c_str()));
     EXPECT_EQ(255u, std::string(out).size());
+    // One more refused, first with room behind the size given: a join past
+    // it shows as a wrong answer, not only to a sanitizer.
     const std::string tooLong(56, 'f');
-    EXPECT_FALSE(CabinetJoinPath(out, sizeof out, dir.c_str(), tooLong.c_str()));
-    EXPECT_STREQ("", out);
+    char roomy[2 * CABINET_PATH_BUFFER];
+    EXPECT_FALSE(CabinetJoinPath(roomy, CABINET_PATH_BUFFER, dir.c_str(), tooLong.c_str()));
+    EXPECT_STREQ("", roomy);
 }
 
 TEST(Paths, CopyRefusesWhatDoesNotFit)
 {
-    char out[8];
-    EXPECT_TRUE(CabinetCopyText(out, sizeof out, "1234567"));
-    EXPECT_FALSE(CabinetCopyText(out, sizeof out, "12345678"));
+    // A larger array than the size given: a copy past the size shows as a
+    // wrong answer, not only to a sanitizer.
+    char out[16];
+    EXPECT_TRUE(CabinetCopyText(out, 8, "1234567"));
+    EXPECT_STREQ("1234567", out);
+    EXPECT_FALSE(CabinetCopyText(out, 8, "12345678"));
     EXPECT_STREQ("", out);
 }
 
@@ -77,6 +85,33 @@ TEST(Paths, SplitRefusesPartsThatDoNotFit)
     EXPECT_FALSE(CabinetSplitPath(longName.c_str(), name, sizeof name, dir, sizeof dir));
     const std::string bare(256, 'n');
     EXPECT_FALSE(CabinetSplitPath(bare.c_str(), name, sizeof name, dir, sizeof dir));
+
+    // At the edge, from both sides, with 8 bytes given (and room behind, so
+    // a write past them shows as a wrong answer): a folder part of 7
+    // characters (with its backslash) and a name of 7 fit.
+    struct Case {
+        const char* path;
+        bool fits;
+        const char* name;
+        const char* dir;
+    } cases[] = {
+        {"abcdef\\x", true, "x", "abcdef\\"},
+        {"abcdefg\\x", false, "", ""},
+        {"d\\1234567", true, "1234567", "d\\"},
+        {"d\\12345678", false, "", ""},
+        {"1234567", true, "1234567", ""},
+        {"12345678", false, "", ""},
+    };
+    for (const Case& c : cases) {
+        std::vector<char> n(16, 'Z'), d(16, 'Z');
+        EXPECT_EQ(c.fits, CabinetSplitPath(c.path, n.data(), 8, d.data(), 8)) << c.path;
+        if (c.fits) {
+            EXPECT_STREQ(c.name, n.data()) << c.path;
+            EXPECT_STREQ(c.dir, d.data()) << c.path;
+        } else if (std::string(c.path).find('\\') != std::string::npos) {
+            EXPECT_EQ('\0', d[0]) << c.path;  // no folder part is left to use
+        }
+    }
 }
 
 TEST(ErrorText, EveryCode)

@@ -239,7 +239,8 @@ TEST(CacheIndexFormat, NamesOfHostsPackagesAndPictures)
     } hosts[] = {
         {"www.example.com", true}, {"127.0.0.1", true}, {"", false}, {".", false},
         {"..", false}, {"..\\x", false}, {"a/b", false}, {"c:", false}, {"*", false},
-        {std::string("a\0b", 3), false}, {"...", true},
+        {std::string("a\0b", 3), false}, {"...", false},
+        {"nul", false}, {"COM1", false}, {"host.", false}, {"nul.example", false},
     };
     for (const Host& h : hosts)
         EXPECT_EQ(h.plain, IsPlainFolderName(h.name)) << h.name;
@@ -256,6 +257,7 @@ TEST(CacheIndexFormat, NamesOfHostsPackagesAndPictures)
         {"sub\\b.bmp", false}, {"/etc/x", false},   {"c:x.bmp", false},
         {"index.dat", false}, {"IMAGE.DAT", false}, {"tav1A.tmp", false},
         {"TAVFFFF.TMP", false}, {"tav.bmp", true},  {"x.tmp", true},
+        {"nul.bmp", false},   {"back.bmp.", false}, {"back.bmp:s", false},
     };
     for (const Picture& p : pictures)
         EXPECT_EQ(p.usable, IsExtractableBackground(p.name)) << p.name;

@@ -49,10 +49,11 @@ TEST(ComponentCopy, MissingAlwaysNewerNeverNoVersionNever)
         {"higher minor wins over lower rest", kBasekit, Versioned(1, 2, 0, 0), false},
         {"presence only: an old run-time stays", kRuntime, Versioned(1, 0, 0, 0), false},
         {"presence only: an old cabinet library stays", kCabinet, Versioned(1, 0, 0, 0), false},
-        // Our control carries 1.0.2.23, below its listed 1.2.0.23: the copy
-        // in place is refreshed at start. Our client carries its listed
-        // version, so a later client stays.
-        {"our control", kInstallerControl, Versioned(1, 0, 2, 23), true},
+        // Our control and client carry their listed versions: once in
+        // place they stay, and a later one is never downgraded.
+        {"our control", kInstallerControl, Versioned(1, 2, 0, 23), false},
+        {"an older control", kInstallerControl, Versioned(1, 0, 2, 23), true},
+        {"a control between the two", kInstallerControl, Versioned(1, 0, 2, 24), true},
         {"our client", kClient, Versioned(1, 2, 0, 28), false},
         {"a later client", kClient, Versioned(1, 2, 0, 29), false},
         {"an older client", kClient, Versioned(1, 0, 2, 28), true},

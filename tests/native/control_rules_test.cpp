@@ -53,6 +53,10 @@ TEST(DownloadUrlSplit, VersionTextIsKeptToItsBuffer)
     DownloadUrlParts parts;
     ASSERT_TRUE(SplitDownloadUrl("b#k=" + std::string(300, '7'), &parts));
     EXPECT_EQ(kMaxVersionChars, parts.version.size());
+    // A version of exactly the longest length is kept whole.
+    const std::string longest(kMaxVersionChars - 1, '7');
+    ASSERT_TRUE(SplitDownloadUrl("b#k=" + longest + "8", &parts));
+    EXPECT_EQ(longest + "8", parts.version);
 }
 
 TEST(VersionCompare, PartByPartNumerically)
@@ -94,6 +98,12 @@ TEST(VersionCompare, ParsesLikeScanf)
         {"1.0.2.23", 1, {1, 0, 0, 0}},
         {"x", 0, {0, 0, 0, 0}},
         {"99999999999,1,1,1", 4, {0x7FFFFFFF, 1, 1, 1}},
+        // Saturation at the edge and far past it, and signs.
+        {"2147483647,2147483648,9999999999,9223372036854775807", 4,
+         {0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF}},
+        {"99999999999999999999999,1,1,1", 4, {0x7FFFFFFF, 1, 1, 1}},
+        {"-1,+2,-0,-99999999999", 4, {-1, 2, 0, -0x7FFFFFFF}},
+        {"1,-,3,4", 1, {1, 0, 0, 0}},
         {"1,2,3,4,5", 4, {1, 2, 3, 4}},
     };
     for (const Case& c : cases) {
@@ -130,7 +140,8 @@ TEST(HandOverRecord, LongAddressesAreRefusedNotCut)
     EXPECT_EQ(0, record[4117]);
     EXPECT_FALSE(BuildHandOverRecord(std::string(2059, 'a'), "d", &record));
     EXPECT_TRUE(record.empty());
-    EXPECT_FALSE(BuildHandOverRecord("c", std::string(5000, 'b'), &record));
+    EXPECT_FALSE(BuildHandOverRecord("c", std::string(2059, 'b'), &record));
+    EXPECT_TRUE(record.empty());
 }
 
 TEST(LaunchCommand, UnquotedWithLowerCaseHexHandle)
@@ -151,8 +162,15 @@ TEST(LaunchCommand, UnquotedWithLowerCaseHexHandle)
                                        &command));
         EXPECT_EQ(c.want, command);
     }
+    // Both addresses up to 2058 bytes; one byte more in either is refused.
     std::string command = "x";
+    EXPECT_TRUE(BuildLaunchCommand("p", std::string(2058, 'u'), std::string(2058, 'd'), 1, &command));
+    EXPECT_EQ(2 + 2058 + 1 + 2058 + 2, command.size());
+    command = "x";
     EXPECT_FALSE(BuildLaunchCommand("p", std::string(2059, 'u'), "d", 1, &command));
+    EXPECT_TRUE(command.empty());
+    command = "x";
+    EXPECT_FALSE(BuildLaunchCommand("p", "u", std::string(2059, 'd'), 1, &command));
     EXPECT_TRUE(command.empty());
 }
 
@@ -225,6 +243,37 @@ TEST(ControlStream, BadStreamsAreRefused)
         Contents read;
         EXPECT_FALSE(ReadContents(source, 1, &read)) << bytes.size();
     }
+}
+
+TEST(ControlStream, WriterAndReaderShareTheTextLimit)
+{
+    // 524287 characters and their zero take 1048576 bytes: the most a
+    // stream may hold. One more is refused by both sides, and a refused
+    // save writes nothing at all.
+    const std::u16string longest(524287, u'x');
+    MemorySink sink;
+    ASSERT_TRUE(WriteContents(sink, 1, 2, {Value::Int16(3), Value::Text(longest)}));
+    ASSERT_EQ(12u + 4u + 6u + 1048576u, sink.bytes.size());
+    EXPECT_EQ(std::vector<uint8_t>({0x00, 0x00, 0x10, 0x00}),
+              std::vector<uint8_t>(sink.bytes.begin() + 18, sink.bytes.begin() + 22));
+    MemorySource source(sink.bytes);
+    Contents read;
+    ASSERT_TRUE(ReadContents(source, 2, &read));
+    EXPECT_EQ(longest, read.values[1].text);
+
+    MemorySink refused;
+    EXPECT_FALSE(WriteContents(refused, 1, 2, {Value::Int16(3), Value::Text(longest + u'x')}));
+    EXPECT_TRUE(refused.bytes.empty());
+    EXPECT_FALSE(WriteValue(refused, Value::Text(longest + u'x')));
+    EXPECT_TRUE(refused.bytes.empty());
+
+    // The reader's edge, byte counts 1048576 and 1048578.
+    std::vector<uint8_t> stream = sink.bytes;
+    stream[18] = 0x02;  // count 0x100002
+    stream.push_back(0);
+    stream.push_back(0);
+    MemorySource over(stream);
+    EXPECT_FALSE(ReadContents(over, 2, &read));
 }
 
 TEST(ControlStream, MismatchedTypesAreConverted)

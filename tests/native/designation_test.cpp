@@ -74,7 +74,9 @@ TEST(Designation, ExplicitForm)
     EXPECT_TRUE(d.explicitUrls);
     EXPECT_FALSE(ParseSkinDesignation("a=b#c=d#e=f", &d));  // two '#': three values
     EXPECT_FALSE(ParseSkinDesignation("main", &d));         // no '#'
-    EXPECT_FALSE(ParseSkinDesignation("n=#c=x#p=y#v=1", &d));
+    // Every one of the four values must be there.
+    for (const char* empty : {"n=#c=x#p=y#v=1", "n=a#c=#p=y#v=1", "n=a#c=x#p=#v=1", "n=a#c=x#p=y#v="})
+        EXPECT_FALSE(ParseSkinDesignation(empty, &d)) << empty;
     EXPECT_FALSE(ParseSkinDesignation("", &d));
 }
 
@@ -101,6 +103,10 @@ TEST(CacheFolders, NamesAndEscapes)
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", ".", "/", "main", 260, &f));
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", "", "/", "main", 260, &f));
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(250, 'p') + "/", "main", 260, &f));
+    // The longest: the folder, "main" and ".tvc" take 259 characters of 260.
+    ASSERT_TRUE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(221, 'p') + "/", "main", 260, &f));
+    EXPECT_EQ(259u, f.skinFolder.size() + 8);
+    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(222, 'p') + "/", "main", 260, &f));
 
     AddressParts parts{"http:", "h:81", "/a/"};
     EXPECT_EQ("http://h:81/a/", FolderAddress(parts));

@@ -42,6 +42,7 @@ TEST(DownloadPlan, Helpers)
     EXPECT_TRUE(IsHttpUrl("https://h/"));
     EXPECT_FALSE(IsHttpUrl("file:///c:/x"));
     EXPECT_FALSE(IsHttpUrl("http:/h"));
+    EXPECT_FALSE(IsHttpUrl("https:/h"));
 }
 
 TEST(DownloadPlan, LeftoverTemporaryNames)

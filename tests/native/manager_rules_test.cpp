@@ -1,4 +1,5 @@
 #include "core/manager_rules.h"
+#include "core/designation.h"
 
 #include <gtest/gtest.h>
 
@@ -85,7 +86,7 @@ TEST(ManagerRules, SkinNamesThatMayBecomeFileNames)
     for (const char* good : {"main", "my skin", "a.b", "x%1", "名前"})
         EXPECT_TRUE(IsSafeSkinName(good)) << good;
     for (const char* bad : {"", ".", "..", "..\\..\\evil", "a/b", "a\\b", "C:evil", "a..b",
-                            "\x01name"})
+                            "\x01name", "name\x1F", "nul", "Con", "com1", "lpt9", "aux.x", "skin."})
         EXPECT_FALSE(IsSafeSkinName(bad)) << bad;
     EXPECT_FALSE(IsSafeSkinName(std::string(256, 'a')));
     EXPECT_TRUE(IsSafeSkinName(std::string(255, 'a')));
@@ -93,8 +94,8 @@ TEST(ManagerRules, SkinNamesThatMayBecomeFileNames)
 
 TEST(ManagerRules, Texts)
 {
-    EXPECT_EQ("C:\\p\\tvfbrowser.tve -c:C:\\w\\tavik\\cache\\H\\%1\\main.tvc -u:http://H/",
-              BrowserCommandLine("C:\\p\\tvfbrowser.tve", "C:\\w\\tavik\\cache\\H\\%1\\main.tvc",
+    EXPECT_EQ("\"C:\\p q\\tvfbrowser.tve\" -c:C:\\w\\tavik\\cache\\H\\%1\\main.tvc -u:http://H/",
+              BrowserCommandLine("C:\\p q\\tvfbrowser.tve", "C:\\w\\tavik\\cache\\H\\%1\\main.tvc",
                                  "http://H/"));
     EXPECT_EQ("-----Title-----\r\nT\r\n\r\n----Author----\r\nA\r\n\r\n---Comment---\r\nC1\r\nC2",
               DetailsText("T", "A", "C1\r\nC2"));
@@ -303,6 +304,17 @@ TEST(ManagerRules, ItemCommandsAndHostAddresses)
     // The client keeps a port's ':' as "%2" in the folder's name.
     EXPECT_EQ("http://127.0.0.1:8080", HostAddress("127.0.0.1%28080"));
     EXPECT_EQ("http://h%1", HostAddress("h%1"));
+    // Only the "%2" the escape wrote for a port's ':' is read back: the
+    // last one, with digits after it to the end.
+    EXPECT_EQ("http://a%20b", HostAddress("a%20b"));
+    EXPECT_EQ("http://a%2b:8080", HostAddress("a%2b%28080"));
+    EXPECT_EQ("http://a%2080:1", HostAddress("a%2080%21"));
+    EXPECT_EQ("http://h%2", HostAddress("h%2"));
+    EXPECT_EQ("http://%280", HostAddress("%280"));
+    EXPECT_EQ("http://h%28x", HostAddress("h%28x"));
+    // What is read back escapes to the folder's name again.
+    for (const char* folder : {"a%20b", "a%2b%28080", "127.0.0.1%28080", "h%2", "%280"})
+        EXPECT_EQ(folder, EscapeFolderName(HostAddress(folder).substr(7))) << folder;
 
     // The personal browser's start address: the host as it is, unless its
     // folder keeps a port, which only a whole address carries.
@@ -310,4 +322,6 @@ TEST(ManagerRules, ItemCommandsAndHostAddresses)
     EXPECT_EQ("h%1", SkinStartAddress("h%1"));
     EXPECT_EQ("http://127.0.0.1:8080", SkinStartAddress("127.0.0.1%28080"));
     EXPECT_EQ("http://skins.example:81", SkinStartAddress("skins.example%281"));
+    EXPECT_EQ("a%20b", SkinStartAddress("a%20b"));
+    EXPECT_EQ("h%2", SkinStartAddress("h%2"));
 }

@@ -1,4 +1,5 @@
 #include "core/personal_browser.h"
+#include "core/manager_rules.h"
 
 #include <gtest/gtest.h>
 
@@ -48,6 +49,21 @@ TEST(PersonalCommandLine, ArgumentsAfterTheProgramName)
     EXPECT_EQ("", CommandLineArguments("brela.exe"));
     EXPECT_EQ("", CommandLineArguments("\"unclosed -c:a.tvc"));
     EXPECT_EQ("", CommandLineArguments(""));
+}
+
+TEST(PersonalCommandLine, TheManagersQuotedFormReadsBack)
+{
+    // The manager quotes the program's path; a blank in it must not end the
+    // program name early, nor reach the configuration path.
+    const std::string whole = mgr::BrowserCommandLine(
+        "C:\\Program Files\\Tavik Personal\\tvfbrowser.tve",
+        "C:\\windows\\tavik\\cache\\h\\%1a%1\\main.tvc", "http://h/a/");
+    EXPECT_EQ("\"C:\\Program Files\\Tavik Personal\\tvfbrowser.tve\"", whole.substr(0, whole.find(" -c:")));
+    PersonalCommandLine line;
+    ASSERT_TRUE(ParsePersonalCommandLine(CommandLineArguments(whole), &line));
+    EXPECT_EQ("C:\\windows\\tavik\\cache\\h\\%1a%1\\main.tvc", line.configPath);
+    EXPECT_EQ("C:\\windows\\tavik\\cache\\h\\%1a%1\\main.tvd", line.packagePath);
+    EXPECT_EQ("http://h/a/", line.address);
 }
 
 TEST(PersonalBrowser, VersionCheck)

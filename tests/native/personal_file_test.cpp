@@ -17,17 +17,40 @@ std::string Bytes(const Header& h, const Field& f)
 
 }  // namespace
 
-TEST(PersonalHeader, FieldsTileTheHeader)
+TEST(PersonalHeader, FieldsSitAtTheirStoredOffsets)
 {
-    const Field fields[] = {kMagicField, kTitle, kAuthor, kComment, kCreationTime,
-                            kConfigPath, kPreviewPath, kSkinName, kStartUrl, kDataUrl,
-                            kRights, kSkinVersion, kPreviewSize, kConfigSize, kPackageSize};
-    size_t at = 0;
-    for (const Field& f : fields) {
-        EXPECT_EQ(at, f.offset);
-        at += f.size;
+    // Each text set through its own setter, read back at the offset and size
+    // the stored layout gives, written here as plain numbers.
+    struct Case {
+        void (Header::*set)(const std::string&);
+        size_t offset, size;
+    } cases[] = {
+        {&Header::SetTitle, 33, 33},       {&Header::SetAuthor, 66, 33},
+        {&Header::SetComment, 99, 257},    {&Header::SetConfigPath, 372, 261},
+        {&Header::SetPreviewPath, 633, 261}, {&Header::SetSkinName, 894, 261},
+        {&Header::SetStartUrl, 1155, 2085}, {&Header::SetDataUrl, 3240, 2085},
+        {&Header::SetRights, 5325, 259},
+    };
+    for (const Case& c : cases) {
+        Header h;
+        (h.*c.set)(std::string(6000, 'q'));
+        std::string want(5600, '\0');
+        std::memcpy(&want[0], "Tavik Personal Version File V1.0", 32);
+        want.replace(c.offset, c.size - 1, c.size - 1, 'q');
+        EXPECT_TRUE(want == std::string(reinterpret_cast<const char*>(h.bytes()), 5600)) << c.offset;
     }
-    EXPECT_EQ(kHeaderSize, at);
+    Header h;
+    h.SetSkinVersion(0x11121314);
+    h.SetSizes(0x21222324, 0x31323334, 0x41424344);
+    h.SetCreationTime({0x5152, 0, 0, 0, 0, 0, 0, 0x5354});
+    const uint8_t* b = h.bytes();
+    EXPECT_EQ(std::string("\x52\x51", 2), std::string(reinterpret_cast<const char*>(b + 356), 2));
+    EXPECT_EQ(std::string("\x54\x53", 2), std::string(reinterpret_cast<const char*>(b + 370), 2));
+    EXPECT_EQ(std::string("\x14\x13\x12\x11\x24\x23\x22\x21\x34\x33\x32\x31\x44\x43\x42\x41", 16),
+              std::string(reinterpret_cast<const char*>(b + 5584), 16));
+    EXPECT_EQ(0x31323334u, h.configSize());
+    EXPECT_EQ(0x41424344u, h.packageSize());
+    EXPECT_EQ(5600u + 0x21222324ull + 0x31323334ull + 0x41424344ull, h.TotalLength());
     EXPECT_EQ(32u, std::strlen(kMagic));
 }
 
@@ -38,7 +61,7 @@ TEST(PersonalHeader, FreshHeaderIsZeroWithMagic)
     for (size_t i = 33; i < kHeaderSize; ++i)
         ASSERT_EQ(0, h.bytes()[i]) << i;
     EXPECT_TRUE(h.HasMagic());
-    EXPECT_EQ(kHeaderSize, h.TotalLength());
+    EXPECT_EQ(5600u, h.TotalLength());
 }
 
 TEST(PersonalHeader, TextsLandInTheirFieldsZeroPadded)

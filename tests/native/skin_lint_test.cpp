@@ -139,7 +139,11 @@ TEST(SkinLint, ConfigurationRules)
         {"no background named", {{"BACKGROUND=back.bmp\n", ""}},
          {"[APPLICATION] BACKGROUND: no bitmap is named"}},
         {"a background outside the skin folder", {{"BACKGROUND=back.bmp", "BACKGROUND=..\\back.bmp"}},
-         {"[APPLICATION] BACKGROUND: \"..\\back.bmp\" lies outside the skin folder"}},
+         {"[APPLICATION] BACKGROUND: \"..\\back.bmp\" is not a plain file name of the skin "
+          "folder: the client refuses the skin"}},
+        {"a button bitmap that is a device", {{"BMP=btn.bmp", "BMP=NUL.bmp"}},
+         {"[BTN1] BMP: \"NUL.bmp\" is not a plain file name of the skin folder: the client "
+          "refuses the skin"}},
         {"a button outside the background", {{"LOCATION=1,1,11,11", "LOCATION=35,1,45,11"}},
          {"[BTN1] LOCATION: 35,1,45,11 lies outside the background (40 x 30)"}},
         {"a negative corner", {{"URLEDITLOCATION=12,2", "URLEDITLOCATION=-1,2"}},

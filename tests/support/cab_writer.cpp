@@ -57,7 +57,7 @@ std::vector<uint8_t> BuildStoredCabinet(const std::vector<CabEntry>& entries)
     // CFFILE records
     uint32_t offset = 0;
     for (const CabEntry& e : entries) {
-        Put32(out, static_cast<uint32_t>(e.data.size()));
+        Put32(out, e.declaredSize ? e.declaredSize : static_cast<uint32_t>(e.data.size()));
         Put32(out, offset);
         Put16(out, 0);
         Put16(out, e.date);

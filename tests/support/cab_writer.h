@@ -11,6 +11,8 @@ struct CabEntry {
     uint16_t date = 0x5A21;  // 2025-01-01
     uint16_t time = 0x6000;  // 12:00:00
     uint16_t attribs = 0x20;
+    // The size the cabinet declares for the file; 0 declares the data's.
+    uint32_t declaredSize = 0;
 };
 
 std::vector<uint8_t> BuildStoredCabinet(const std::vector<CabEntry>& entries);

@@ -62,6 +62,7 @@ struct TestSkin {
     std::string base = "main";
     int width = 160, height = 120;
     int frameWidth = 0, frameHeight = 0;  // CX and CY; 0 takes the bitmap's
+    std::string background = "back.bmp";  // BACKGROUND
     std::string config;  // lines after the generated ones
     std::vector<uint32_t> pixels;
     std::vector<std::pair<std::string, std::string>> extraFiles;
@@ -82,7 +83,7 @@ struct TestSkin {
     {
         CreateDirectoryA(Folder().c_str(), nullptr);
         std::string tvc = "[APPLICATION]\r\nVersion=" + std::to_string(version) +
-                          "\r\nBACKGROUND=back.bmp\r\nCX=" + std::to_string(frameWidth ? frameWidth : width) +
+                          "\r\nBACKGROUND=" + background + "\r\nCX=" + std::to_string(frameWidth ? frameWidth : width) +
                           "\r\nCY=" + std::to_string(frameHeight ? frameHeight : height) +
                           "\r\n" + config;
         ASSERT_TRUE(WriteBytes(Folder() + base + ".tvc", tvc));

@@ -400,6 +400,31 @@ TEST_F(Cabinet, LibraryIsKeptAndEveryExtractionDestroysItsContext)
     EXPECT_EQ(bound, GetModuleHandleA("cabinet.dll"));
 }
 
+TEST_F(Cabinet, ALibraryNamedByItsFullPathIsBoundInsteadOfTheSystems)
+{
+    const std::string cab = MakeCabinet({{"a.txt", "abc"}});
+    // A file of that name that is no library: extractions through it fail.
+    ASSERT_TRUE(CreateDirectoryA((scratch / "own").c_str(), nullptr));
+    const std::string notALibrary = scratch / "own\\cabinet.dll";
+    ASSERT_TRUE(WriteBytes(notALibrary, std::string("MZ and nothing more")));
+    UseCabinetLibrary(notALibrary.c_str());
+    EXPECT_FALSE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_FALSE(FileExists(dest + "a.txt"));
+    // No path: the system's library, by name, once more.
+    UseCabinetLibrary(nullptr);
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ("abc", Read(dest + "a.txt"));
+    // A copy of the system's library by its full path serves like it.
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    ASSERT_TRUE(CopyFileA((std::string(system) + "\\cabinet.dll").c_str(), notALibrary.c_str(), FALSE));
+    UseCabinetLibrary(notALibrary.c_str());
+    EXPECT_TRUE(ExtractCabinetFile(cab.c_str(), dest.c_str(), "a.txt"));
+    UseCabinetLibrary("");
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str()));
+    EXPECT_EQ(0, CabinetBlocksInUse());
+}
+
 // The package cipher's rule, written out byte by byte: the key restarts at
 // every 1024 bytes of the package.
 std::string CipherByRule(std::string bytes, const std::string& key)
@@ -451,6 +476,126 @@ TEST_F(Cabinet, PackageCipherFileFailuresLeaveNoTarget)
     UnlockFile(locker, lockAt, 0, 1024, 0);
     CloseHandle(locker);
     EXPECT_FALSE(FileExists(scratch / "out.tvd"));
+}
+
+TEST_F(Cabinet, UnpackedSizeIsBoundedAtTheEdgeAndAPackagePastItLeavesNothing)
+{
+    EXPECT_EQ(134217728ull, CabinetOptions().unpackedLimit);  // 128 MB for every program
+    CabinetOptions small;
+    small.unpackedLimit = 1000;
+    CabinetReport report;
+    const std::string fits = MakeCabinet({{"a.txt", Pattern(600, 1)}, {"b.txt", Pattern(400, 2)}});
+    EXPECT_TRUE(ExtractCabinet(fits.c_str(), dest.c_str(), small, &report));
+    EXPECT_EQ(CabinetReport::kNone, report.refusal);
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "b.txt"}), report.written);
+    DeleteFileA((dest + "a.txt").c_str());
+    DeleteFileA((dest + "b.txt").c_str());
+
+    const std::string past = MakeCabinet({{"a.txt", Pattern(600, 1)}, {"b.txt", Pattern(401, 2)}},
+                                         "past.tvd");
+    EXPECT_FALSE(ExtractCabinet(past.c_str(), dest.c_str(), small, &report));
+    EXPECT_EQ(CabinetReport::kTooLarge, report.refusal);
+    EXPECT_TRUE(report.written.empty());
+    EXPECT_TRUE(ListTree(dest).empty());
+
+    // A compressed bomb made by the packer: 300 KB of zeros in a few hundred
+    // bytes stops at a 64 KB bound, read-only files and all.
+    const std::string zeros = scratch / "zeros.bin", note = scratch / "note.txt";
+    ASSERT_TRUE(WriteBytes(note, "n"));
+    ASSERT_TRUE(WriteBytes(zeros, std::string(300 * 1024, '\0')));
+    SetFileAttributesA(note.c_str(), FILE_ATTRIBUTE_READONLY);
+    const std::string bomb = scratch / "bomb.tvd";
+    const char* files[] = {note.c_str(), zeros.c_str()};
+    char reason[256];
+    ASSERT_TRUE(PackCabinet(bomb.c_str(), files, 2, CABINET_MSZIP, reason, sizeof reason)) << reason;
+    CabinetOptions bounded;
+    bounded.unpackedLimit = 64 * 1024;
+    EXPECT_FALSE(ExtractCabinet(bomb.c_str(), dest.c_str(), bounded, &report));
+    EXPECT_EQ(CabinetReport::kTooLarge, report.refusal);
+    EXPECT_TRUE(ListTree(dest).empty());
+    EXPECT_TRUE(ExtractCabinet(bomb.c_str(), dest.c_str(), CabinetOptions(), &report));
+    EXPECT_EQ((std::vector<std::string>{"note.txt", "zeros.bin"}), ListTree(dest));
+}
+
+TEST_F(Cabinet, DeclaredSizesCountAgainstTheRealBoundBeforeAnythingIsWritten)
+{
+    CabinetReport report;
+    CabEntry huge{"huge.bin", "x"};
+    huge.declaredSize = 134217729;  // one byte past 128 MB
+    const std::string past = MakeCabinet({{"first.txt", "f"}, huge});
+    EXPECT_FALSE(ExtractCabinet(past.c_str(), dest.c_str(), CabinetOptions(), &report));
+    EXPECT_EQ(CabinetReport::kTooLarge, report.refusal);
+    EXPECT_TRUE(ListTree(dest).empty());
+
+    huge.declaredSize = 134217728 - 1;  // with first.txt, exactly 128 MB: not refused
+    const std::string edge = MakeCabinet({{"first.txt", "f"}, huge}, "edge.tvd");
+    ExtractCabinet(edge.c_str(), dest.c_str(), CabinetOptions(), &report);
+    EXPECT_EQ(CabinetReport::kNone, report.refusal);
+}
+
+TEST_F(Cabinet, ReportNamesEachFileWrittenOnce)
+{
+    CabinetReport report;
+    const std::string cab = MakeCabinet({{"a.txt", "1"}, {"B.txt", "2"}, {"A.TXT", "3"}});
+    EXPECT_TRUE(ExtractCabinet(cab.c_str(), dest.c_str(), CabinetOptions(), &report));
+    EXPECT_EQ((std::vector<std::string>{"a.txt", "B.txt"}), report.written);
+    EXPECT_EQ("3", Read(dest + "a.txt"));
+}
+
+TEST_F(Cabinet, DeviceNamesAreNeverOpened)
+{
+    for (const char* name : {"nul", "NUL.bmp", "con.txt", "com1", "sub\\aux.bmp"}) {
+        const std::string cab = MakeCabinet({{"good.txt", "g"}, {name, "to a device"}});
+        EXPECT_FALSE(ExtractCabinet(cab.c_str(), dest.c_str())) << name;
+        DeleteFileA((dest + "good.txt").c_str());
+    }
+}
+
+TEST_F(Cabinet, PlainNamesOnlyAndKeptFilesRefuseThePackageAndLeaveNothing)
+{
+    ASSERT_TRUE(CreateDirectoryA((dest + "sub").c_str(), nullptr));
+    CabinetReport report;
+    const std::string folders = MakeCabinet({{"good.txt", "g"}, {"sub\\a.bmp", "a"}});
+    EXPECT_TRUE(ExtractCabinet(folders.c_str(), dest.c_str(), CabinetOptions(), &report));
+    EXPECT_TRUE(FileExists(dest + "sub\\a.bmp"));
+    DeleteFileA((dest + "sub\\a.bmp").c_str());
+    CabinetOptions plain;
+    plain.plainNamesOnly = true;
+    EXPECT_FALSE(ExtractCabinet(folders.c_str(), dest.c_str(), plain, &report));
+    EXPECT_EQ(CabinetReport::kBadName, report.refusal);
+    EXPECT_TRUE(ListTree(dest).empty());
+    for (const char* name : {"a.bmp.", "a.bmp ", "a*.bmp"}) {
+        const std::string cab = MakeCabinet({{name, "x"}}, "odd.tvd");
+        EXPECT_FALSE(ExtractCabinet(cab.c_str(), dest.c_str(), plain, &report)) << name;
+        EXPECT_EQ(CabinetReport::kBadName, report.refusal) << name;
+    }
+    EXPECT_TRUE(ListTree(dest).empty());
+
+    // The files the package came with are never written over, in any case.
+    ASSERT_TRUE(WriteBytes(dest + "main.tvc", "mine"));
+    const std::string over = MakeCabinet({{"good.txt", "g"}, {"MAIN.TVC", "theirs"}}, "over.tvd");
+    CabinetOptions kept;
+    kept.keptNames = {"main.tvd", "main.tvc"};
+    EXPECT_FALSE(ExtractCabinet(over.c_str(), dest.c_str(), kept, &report));
+    EXPECT_EQ(CabinetReport::kKeptName, report.refusal);
+    EXPECT_EQ("mine", Read(dest + "main.tvc"));
+    EXPECT_EQ((std::vector<std::string>{"main.tvc"}), ListTree(dest));
+    EXPECT_TRUE(ExtractCabinet(over.c_str(), dest.c_str(), CabinetOptions(), &report));
+    EXPECT_EQ("theirs", Read(dest + "main.tvc"));  // what the kept names guard against
+
+    // Nor through a short name of one of them.
+    const std::string longName = dest + "a-long-skin-name.tvc";
+    ASSERT_TRUE(WriteBytes(longName, "mine"));
+    char shortPath[MAX_PATH] = "";
+    ASSERT_NE(0u, GetShortPathNameA(longName.c_str(), shortPath, sizeof shortPath));
+    const std::string alias = strrchr(shortPath, '\\') + 1;
+    if (alias != "a-long-skin-name.tvc") {
+        const std::string viaAlias = MakeCabinet({{alias, "theirs"}}, "alias.tvd");
+        kept.keptNames = {"a-long-skin-name.tvc"};
+        EXPECT_FALSE(ExtractCabinet(viaAlias.c_str(), dest.c_str(), kept, &report)) << alias;
+        EXPECT_EQ(CabinetReport::kKeptName, report.refusal);
+        EXPECT_EQ("mine", Read(longName));
+    }
 }
 
 }  // namespace

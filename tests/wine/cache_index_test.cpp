@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -391,6 +393,127 @@ std::string BlockPicture(uint32_t rgb)
     return std::string(bmp.begin(), bmp.end());
 }
 
+namespace {
+
+// Started with these two variables set, this program only rebuilds the
+// catalogue of the named root, reporting its progress to the named window of
+// the process that started it, and ends before any test runs.
+const char kChildRoot[] = "TAVIK_TEST_REBUILD_ROOT";
+const char kChildProgress[] = "TAVIK_TEST_REBUILD_PROGRESS";
+
+struct RebuildChild {
+    RebuildChild()
+    {
+        char root[MAX_PATH] = "", progress[32] = "";
+        if (!GetEnvironmentVariableA(kChildRoot, root, sizeof root) ||
+            !GetEnvironmentVariableA(kChildProgress, progress, sizeof progress))
+            return;
+        HWND bar = reinterpret_cast<HWND>(static_cast<uintptr_t>(strtoull(progress, nullptr, 16)));
+        { CCacheIndex index(bar, root); }
+        ExitProcess(0);
+    }
+} rebuildChild;
+
+// A window in this process that records every progress position a rebuild
+// in another process sends it, and kills that process at one of them.
+struct Recorder {
+    HANDLE child = nullptr;
+    int killAt = -1;  // which position message kills the child; -1: none
+    std::vector<int> positions;
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        auto* self = reinterpret_cast<Recorder*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        if (message == PBM_SETPOS && self) {
+            self->positions.push_back(static_cast<int>(wParam));
+            if (static_cast<int>(self->positions.size()) - 1 == self->killAt) {
+                TerminateProcess(self->child, 9);
+                WaitForSingleObject(self->child, 10000);
+            }
+            return 0;
+        }
+        if (message == PBM_SETRANGE)
+            return 0;
+        return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+};
+
+// Rebuilds `root` in a second process, killed at its `killAt`th progress
+// message; answers the positions it sent.
+std::vector<int> RebuildInAnotherProcess(const std::string& root, int killAt)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Recorder::Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TavikTestProgressRecorder";
+    RegisterClassA(&wc);
+    Recorder recorder;
+    recorder.killAt = killAt;
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    EXPECT_NE(nullptr, window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&recorder));
+    char handle[32];
+    snprintf(handle, sizeof handle, "%llx", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(window)));
+    SetEnvironmentVariableA(kChildRoot, root.c_str());
+    SetEnvironmentVariableA(kChildProgress, handle);
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string command = std::string("\"") + self + "\" --gtest_filter=-*";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    const BOOL started = CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                        nullptr, &startup, &process);
+    SetEnvironmentVariableA(kChildRoot, nullptr);
+    SetEnvironmentVariableA(kChildProgress, nullptr);
+    EXPECT_TRUE(started);
+    if (started) {
+        recorder.child = process.hProcess;
+        const DWORD until = GetTickCount() + 60000;
+        while (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT && GetTickCount() < until) {
+            MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 1000, QS_ALLINPUT);
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&msg);
+        }
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.hProcess, 0));
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    DestroyWindow(window);
+    return recorder.positions;
+}
+
+// The paths (the folder below the host) index.dat lists, each checked to
+// point at the thumbnail of its own skin's picture in image.dat.
+std::vector<std::string> IndexOnDisk(const std::string& root, const std::map<std::string, std::string>& pictures)
+{
+    std::vector<std::string> paths;
+    std::string indexBytes;
+    if (!ReadBytes(root + "index.dat", &indexBytes))
+        return paths;
+    const std::string image = Read(root + "image.dat");
+    std::vector<cache::HostBlock> blocks;
+    const auto* data = reinterpret_cast<const uint8_t*>(indexBytes.data());
+    EXPECT_EQ(cache::IndexError::kOk, cache::ParseIndex(data, indexBytes.size(), &blocks));
+    EXPECT_TRUE(cache::IndexFitsImage(blocks, image.size()));
+    for (const cache::HostBlock& block : blocks)
+        for (const cache::CacheEntry& e : block.entries) {
+            const std::string path = std::string(e.configPath).substr(root.size() + 10, 1);  // "a.example\\" + path
+            paths.push_back(path);
+            EXPECT_LE(static_cast<size_t>(e.offset) + e.length, image.size());
+            if (static_cast<size_t>(e.offset) + e.length <= image.size() && pictures.count(path)) {
+                EXPECT_TRUE(ExpectedThumbnail(pictures.at(path)) == image.substr(e.offset, e.length))
+                    << "the thumbnail of " << path << " is another skin's";
+            }
+        }
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+}  // namespace
+
 TEST(CacheIndex, ARunCutShortLeavesOnlyTheIndexOfTheNewImage)
 {
     ScratchDir root;
@@ -401,51 +524,90 @@ TEST(CacheIndex, ARunCutShortLeavesOnlyTheIndexOfTheNewImage)
     y.picture = BlockPicture(0x20C020);
     z.path = "z";
     z.picture = BlockPicture(0x2020C0);
+    ASSERT_TRUE(ExpectedThumbnail(x.picture) != ExpectedThumbnail(z.picture));
+    const std::map<std::string, std::string> pictures = {{"x", x.picture}, {"y", y.picture}, {"z", z.picture}};
     AddSkin(root.path(), x);
     AddSkin(root.path(), y);
-    { CCacheIndex first(nullptr, root.path()); }  // leaves index.dat for x and y
-    ASSERT_TRUE(FileExists(root / "index.dat"));
+    { CCacheIndex first(nullptr, root.path()); }  // leaves index.dat and image.dat for x and y
+    const std::string oldIndex = Read(root / "index.dat"), oldImage = Read(root / "image.dat");
+    ASSERT_EQ(std::vector<std::string>({"x", "y"}), IndexOnDisk(root.path(), pictures));
 
-    // A run in which x has gone and z has come, ended before it could write
-    // its index (as a killed process would): what is on disk then is kept.
+    // Runs in which x has gone and z has come, each killed at one of its
+    // progress steps: what is on disk then is always a matching pair, and
+    // once the new image is in place, so is its index.
     ASSERT_TRUE(DeleteFileA((root / "a.example\\x\\skin.tvc").c_str()));
     AddSkin(root.path(), z);
-    std::string image, indexBytes;
-    bool hadIndex = false;
-    {
-        CCacheIndex cut(nullptr, root.path());
-        ASSERT_EQ(2, cut.EntryCount("a.example"));
-        image = Read(cut.imagePath());
-        hadIndex = FileExists(cut.indexPath());
-        if (hadIndex)
-            indexBytes = Read(cut.indexPath());
+    const std::vector<int> whole = RebuildInAnotherProcess(root.path(), -1);
+    ASSERT_GE(whole.size(), 4u);
+    ASSERT_EQ(90, whole[whole.size() - 3]);
+    ASSERT_EQ(100, whole[whole.size() - 2]);
+    EXPECT_EQ(std::vector<std::string>({"y", "z"}), IndexOnDisk(root.path(), pictures));
+    for (int killAt = 0; killAt < static_cast<int>(whole.size()); ++killAt) {
+        for (const std::string& name : RootNames(root.path()))
+            if (name.size() > 4 && name.substr(name.size() - 4) == ".tmp")
+                DeleteFileA((root / name).c_str());  // what a killed run leaves
+        ASSERT_TRUE(WriteBytes(root / "index.dat", oldIndex));
+        ASSERT_TRUE(WriteBytes(root / "image.dat", oldImage));
+        const std::vector<int> seen = RebuildInAnotherProcess(root.path(), killAt);
+        ASSERT_EQ(static_cast<size_t>(killAt) + 1, seen.size());
+        const std::vector<std::string> listed = IndexOnDisk(root.path(), pictures);
+        if (killAt >= static_cast<int>(whole.size()) - 2)
+            EXPECT_EQ(std::vector<std::string>({"y", "z"}), listed) << "killed after the new image was in place";
+        else
+            EXPECT_EQ(std::vector<std::string>({"x", "y"}), listed) << "killed at step " << killAt;
     }
-    ASSERT_TRUE(WriteBytes(root / "image.dat", image));
-    if (hadIndex)
-        ASSERT_TRUE(WriteBytes(root / "index.dat", indexBytes));
-    else
-        DeleteFileA((root / "index.dat").c_str());
-    if (hadIndex) {  // only ever the index of the image beside it
-        std::vector<cache::HostBlock> blocks;
-        const auto* data = reinterpret_cast<const uint8_t*>(indexBytes.data());
-        ASSERT_EQ(cache::IndexError::kOk, cache::ParseIndex(data, indexBytes.size(), &blocks));
-        EXPECT_TRUE(cache::IndexFitsImage(blocks, image.size()));
-        ASSERT_EQ(1u, blocks.size());
-        EXPECT_EQ(2u, blocks[0].entries.size());
-    }
-    ASSERT_TRUE(ExpectedThumbnail(x.picture) != ExpectedThumbnail(z.picture));
 
     // x comes back unchanged: every skin shows its own picture.
     AddSkin(root.path(), x);
     CCacheIndex next(nullptr, root.path());
     ASSERT_EQ(3, next.EntryCount("a.example"));
-    const std::map<std::string, std::string> pictures = {{"x", x.picture}, {"y", y.picture}, {"z", z.picture}};
     for (int n = 0; n < 3; ++n) {
         const cache::CacheEntry& e = *next.Entry("a.example", n);
         const std::string config = e.configPath;
         const std::string path = config.substr(root.path().size() + 10, 1);  // "a.example\\" + path
         EXPECT_TRUE(ExpectedThumbnail(pictures.at(path)) == ThumbnailOf(next, e)) << config;
     }
+}
+
+TEST(CacheIndex, ProgressStepsWrapAndEnd)
+{
+    // 25 empty host folders and one host with two skins: with ".", ".." and
+    // the new image's work file the root lists 29 names.
+    ScratchDir root;
+    for (int i = 0; i < 25; ++i)
+        CreateDirectoryA((root / ("h" + std::to_string(i))).c_str(), nullptr);
+    Skin a, b;
+    b.path = "other";
+    AddSkin(root.path(), a);
+    AddSkin(root.path(), b);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = Recorder::Proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TavikTestProgressSteps";
+    RegisterClassA(&wc);
+    HWND window = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    Recorder recorder;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&recorder));
+    { CCacheIndex index(window, root.path()); }
+    DestroyWindow(window);
+    const std::vector<int>& p = recorder.positions;
+    // 0 at the start; +1 for each skin, +5 for each further name of the
+    // root, both modulo 100; 90 while closing, 100 when done, then 0.
+    ASSERT_EQ(34u, p.size());
+    EXPECT_EQ(0, p.front());
+    EXPECT_EQ(42, p[30]);  // (28 * 5 + 2) % 100
+    EXPECT_EQ(std::vector<int>({90, 100, 0}), std::vector<int>(p.end() - 3, p.end()));
+    int ones = 0, fives = 0, wraps = 0;
+    for (size_t i = 1; i <= 30; ++i) {
+        const int step = (p[i] - p[i - 1] + 100) % 100;
+        ones += step == 1;
+        fives += step == 5;
+        wraps += p[i] < p[i - 1];
+    }
+    EXPECT_EQ(2, ones);
+    EXPECT_EQ(28, fives);
+    EXPECT_EQ(1, wraps);
 }
 
 TEST(CacheIndex, HostileIndexFilesMakeThumbnailsAfresh)

@@ -337,12 +337,12 @@ TEST_F(CachePage, ClicksVisitStartAndDelete)
         EXPECT_EQ(150u, LOWORD(Spy::seen[1].wParam));
         EXPECT_EQ(local, reinterpret_cast<HWND>(Spy::seen[1].lParam));
     }
-    EXPECT_EQ(programs.path() + "tvfbrowser.tve -c:" + root.path() +
+    EXPECT_EQ("\"" + programs.path() + "tvfbrowser.tve\" -c:" + root.path() +
                   "127.0.0.1%28080\\%1skins%1\\sea.tvc -u:http://127.0.0.1:8080\n",
               BrowserRecord());
     // Item 1 of the other host, sent as the group sends it.
     SendMessageA(view->hwnd(), WM_COMMAND, 151, reinterpret_cast<LPARAM>(two));
-    EXPECT_EQ(view->browserPath + " -c:" + view->index()->Entry("two.example", 1)->configPath +
+    EXPECT_EQ("\"" + view->browserPath + "\" -c:" + view->index()->Entry("two.example", 1)->configPath +
                   " -u:two.example\n",
               BrowserRecord(2));
     // An item the host lacks, or a sender that is no group: nothing.

@@ -514,6 +514,15 @@ TEST_F(Client, ReplaceSkinAndHandOver)
     const int fetched = Requests("/reskin2/main.tvc");
     app->ReplaceSkin(address.c_str(), "main#v=9");
     EXPECT_EQ(fetched, Requests("/reskin2/main.tvc"));
+
+    // Closing deletes what the package put there, the extra file too, and
+    // leaves the skin's own two files.
+    app.reset();
+    const std::string twoFolder = CacheFolder("reskin2");
+    EXPECT_FALSE(FileExists(twoFolder + "two-only.bmp"));
+    EXPECT_FALSE(FileExists(twoFolder + "back.bmp"));
+    EXPECT_TRUE(FileExists(twoFolder + "main.tvc"));
+    EXPECT_TRUE(FileExists(twoFolder + "main.tvd"));
 }
 
 TEST_F(Client, AddressBoxEnterAndSelection)
@@ -598,6 +607,26 @@ TEST_F(Client, AFailingAddressBoxIsReportedAsMessage4)
     EXPECT_EQ(0, created);
     EXPECT_EQ("Error : Window Creation failed", shown);
     EXPECT_EQ(nullptr, app->controls.AddressBox());
+}
+
+TEST_F(Client, ASkinWithoutItsBackgroundMakesNoWindowAndGivesMessage4)
+{
+    TestSkin skin("noback");
+    skin.Publish();
+    // The package holds no background: nothing to size the window from.
+    ScratchDir src;
+    ASSERT_TRUE(WriteBytes(src / "other.txt", "x"));
+    const std::string other = src / "other.txt";
+    const char* names[] = {other.c_str()};
+    char reason[256];
+    ASSERT_TRUE(PackCabinet((skin.Folder() + "main.tvd").c_str(), names, 1, CABINET_STORE, reason, sizeof reason))
+        << reason;
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    int created = -1;
+    const std::string shown = MessageShownBy([&] { created = app->CreateMainWindow(0); });
+    EXPECT_EQ(0, created);
+    EXPECT_EQ("Error : Window Creation failed", shown);
+    EXPECT_EQ(nullptr, app->frame.hwnd());
 }
 
 LRESULT CALLBACK GreenProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -762,6 +791,88 @@ TEST_F(Client, SkinPackageThatIsPartOfASetGivesMessage9)
         EXPECT_EQ(9, app->OpenSkinAtStart(app->commandLine));
     }
     EXPECT_FALSE(FileExists(folder + "back.bmp"));
+}
+
+// Files a hostile skin names outside its folder: in the host folder, one
+// level up from the skin's cache folder.
+TEST_F(Client, ANameOutsideTheSkinFolderGivesMessage8AndNothingIsReadOrDeleted)
+{
+    struct Key {
+        const char* site;
+        std::string background, config;
+    } keys[] = {
+        {"badback", "..\\victim.bmp", ""},
+        {"badtal", "back.bmp", "TAL=..\\victim.bmp\r\n"},
+        {"badani", "back.bmp", "ANIFRAME=2\r\nANIDELAY=50\r\nANIMATION=..\\victim.bmp\r\n"},
+        {"badbtn", "back.bmp",
+         "BTNNUMBER=2\r\n" + Button(1, "0,40,10,50", "BACK") +
+             "[BTN2]\r\nLOCATION=20,40,30,50\r\nBMP=..\\victim.bmp\r\n"},
+        {"badanis", "back.bmp", "ANINUMBER=1\r\n[ANI1]\r\nLOCATION=0,0,8,8\r\nBMP=NUL.bmp\r\n"},
+    };
+    for (const Key& k : keys) {
+        SCOPED_TRACE(k.site);
+        TestSkin skin(k.site);
+        skin.background = k.background;
+        skin.config = k.config;
+        skin.extraFiles.push_back({"b.bmp", std::string()});
+        skin.Publish();
+        const std::string folder = CacheFolder(k.site);
+        const std::string host = folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
+        CreateDirectoryA(host.c_str(), nullptr);
+        ASSERT_TRUE(WriteBytes(host + "victim.bmp", "not the skin's"));
+        {
+            std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+            EXPECT_EQ(8, app->OpenSkinAtStart(app->commandLine));
+            EXPECT_FALSE(FileExists(folder + "back.bmp"));  // nothing extracted
+        }
+        EXPECT_TRUE(FileExists(host + "victim.bmp"));
+        EXPECT_TRUE(FileExists(folder + "main.tvc"));
+    }
+    // An ordinary skin with every key named is accepted.
+    TestSkin good("goodnames");
+    good.config = "ANIFRAME=2\r\nANIDELAY=50\r\nANIMATION=a.bmp\r\nBTNNUMBER=1\r\n" +
+                  Button(1, "0,40,10,50", "BACK") + "ANINUMBER=1\r\n[ANI1]\r\nBMP=a.bmp\r\n";
+    good.extraFiles = {{"b.bmp", std::string()}, {"a.bmp", std::string()}};
+    good.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(good.Launch()));
+    EXPECT_EQ(0, app->OpenSkinAtStart(app->commandLine));
+    EXPECT_TRUE(FileExists(CacheFolder("goodnames") + "back.bmp"));
+}
+
+TEST_F(Client, APackagePastItsBoundOrOverTheSkinsFilesGivesMessage9AndLeavesNothing)
+{
+    TestSkin skin("bomb");
+    skin.Publish();
+    const std::string folder = CacheFolder("bomb");
+    // One byte past 128 MB, as the cabinet declares it: refused before
+    // anything is written.
+    CabEntry huge{"huge.bin", std::string(1000, 'h')};
+    huge.declaredSize = 134217729;
+    const std::vector<uint8_t> bmp = MakeBmp(16, 16, 24, std::vector<uint32_t>(256, kBody));
+    ASSERT_TRUE(WriteBytes(skin.Folder() + "main.tvd",
+                           BuildStoredCabinet({{"back.bmp", std::string(bmp.begin(), bmp.end())}, huge})));
+    {
+        std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+        EXPECT_EQ(9, app->OpenSkinAtStart(app->commandLine));
+        EXPECT_FALSE(FileExists(folder + "back.bmp"));
+        EXPECT_FALSE(FileExists(folder + "huge.bin"));
+    }
+    EXPECT_FALSE(FileExists(folder + "huge.bin"));
+
+    // A package holding its own configuration's name.
+    TestSkin over("overtvc");
+    over.Publish();
+    ASSERT_TRUE(WriteBytes(over.Folder() + "main.tvd",
+                           BuildStoredCabinet({{"back.bmp", "B"}, {"Main.Tvc", "[APPLICATION]\r\n"}})));
+    const std::string overFolder = CacheFolder("overtvc");
+    {
+        std::unique_ptr<ClientApp> app(NewApp(over.Launch()));
+        EXPECT_EQ(9, app->OpenSkinAtStart(app->commandLine));
+    }
+    std::string tvc;
+    ASSERT_TRUE(ReadBytes(overFolder + "main.tvc", &tvc));
+    EXPECT_NE(std::string::npos, tvc.find("BACKGROUND=back.bmp"));
+    EXPECT_FALSE(FileExists(overFolder + "back.bmp"));
 }
 
 }  // namespace

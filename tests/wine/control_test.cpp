@@ -9,8 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -23,6 +27,13 @@
 namespace {
 
 using fw::ComPtr;
+
+// The identity pages and containers know the control by, written out here
+// rather than taken from the generated header.
+const CLSID kControlClass = {0xB2ABE84F, 0xF912, 0x11D1, {0xA8, 0xB1, 0x00, 0x40, 0x95, 0xE2, 0x80, 0x34}};
+const IID kControlInterface = {0xB2ABE81E, 0xF912, 0x11D1, {0xA8, 0xB1, 0x00, 0x40, 0x95, 0xE2, 0x80, 0x34}};
+const IID kControlEvents = {0xB2ABE821, 0xF912, 0x11D1, {0xA8, 0xB1, 0x00, 0x40, 0x95, 0xE2, 0x80, 0x34}};
+const CLSID kPropertyPageClass = {0xB2ABE823, 0xF912, 0x11D1, {0xA8, 0xB1, 0x00, 0x40, 0x95, 0xE2, 0x80, 0x34}};
 
 std::string DocRoot()
 {
@@ -73,8 +84,10 @@ std::string Narrow(BSTR text)
 
 struct PageWindows {
     HWND top = nullptr;
+    HWND frame = nullptr;  // the window between the top and the site, if any
     HWND site = nullptr;
     std::vector<std::pair<WPARAM, LPARAM>> sysCommands;
+    std::vector<HWND> sysTargets;  // the window each of them reached
     std::vector<std::pair<ULONG_PTR, std::string>> copies;  // dwData, the record's bytes
     int shows = 0;
 
@@ -84,6 +97,7 @@ struct PageWindows {
         if (self != nullptr) {
             if (message == WM_SYSCOMMAND) {
                 self->sysCommands.emplace_back(wParam, lParam);
+                self->sysTargets.push_back(hwnd);
                 return 0;  // recorded, not carried out
             }
             if (message == WM_COPYDATA) {
@@ -100,9 +114,12 @@ struct PageWindows {
 
     // A hidden top window of `topClass` holding a child that serves as the
     // control's site window.
-    explicit PageWindows(const char* topClass)
+    explicit PageWindows(const char* topClass) : PageWindows(topClass, nullptr) {}
+    // With `frameClass`, a child of that class stands between the top window
+    // and the site, as a browser's frame inside some other program's window.
+    PageWindows(const char* topClass, const char* frameClass)
     {
-        for (const char* name : {"IEFrame", "bkFrameSL", "TestSiteWindow"}) {
+        for (const char* name : {"IEFrame", "CabinetWClass", "bkFrameSL", "TestOuterWindow", "TestSiteWindow"}) {
             WNDCLASSA wc = {};
             wc.lpfnWndProc = &PageWindows::Proc;
             wc.hInstance = GetModuleHandleA(nullptr);
@@ -112,7 +129,14 @@ struct PageWindows {
         top = CreateWindowExA(0, topClass, "page", WS_OVERLAPPEDWINDOW, 0, 0, 300, 200, nullptr, nullptr,
                               GetModuleHandleA(nullptr), nullptr);
         SetWindowLongPtrA(top, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        site = CreateWindowExA(0, "TestSiteWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, top, nullptr,
+        HWND parent = top;
+        if (frameClass != nullptr) {
+            frame = CreateWindowExA(0, frameClass, "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, top, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+            SetWindowLongPtrA(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+            parent = frame;
+        }
+        site = CreateWindowExA(0, "TestSiteWindow", "", WS_CHILD | WS_VISIBLE, 0, 0, 300, 200, parent, nullptr,
                                GetModuleHandleA(nullptr), nullptr);
     }
     ~PageWindows() { DestroyWindow(top); }
@@ -165,8 +189,8 @@ public:
     // IOleInPlaceSite
     STDMETHODIMP GetWindow(HWND* hwnd) override
     {
-        *hwnd = window_;
-        return S_OK;
+        *hwnd = windowFails ? nullptr : window_;
+        return windowFails ? E_FAIL : S_OK;
     }
     STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
@@ -197,9 +221,8 @@ public:
     STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
 
     bool inPlace = true;
+    bool windowFails = false;
     int activations = 0, deactivations = 0;
-
-private:
     HWND window_;
 };
 
@@ -223,6 +246,8 @@ public:
     {
         const std::wstring wanted(name);
         reads.emplace_back(std::string(wanted.begin(), wanted.end()), value->vt);
+        if (onRead)
+            onRead(reads.back().first);
         for (auto& p : params) {
             if (std::wstring(p.first.begin(), p.first.end()) != wanted)
                 continue;
@@ -255,6 +280,7 @@ public:
     }
 
     std::vector<std::pair<std::string, std::string>> params;
+    std::function<void(const std::string&)> onRead;  // called with each name asked for
     std::vector<std::pair<std::string, VARTYPE>> reads, written;
     std::vector<std::string> writtenText;
 };
@@ -265,7 +291,7 @@ public:
     STDMETHODIMP QueryInterface(REFIID iid, void** out) override
     {
         if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
-            IsEqualIID(iid, DIID__TavInstEvents)) {
+            IsEqualIID(iid, kControlEvents)) {
             *out = static_cast<IDispatch*>(this);
             AddRef();
             return S_OK;
@@ -308,16 +334,16 @@ struct HostedControl {
 
     explicit HostedControl(HWND siteWindow)
     {
-        EXPECT_EQ(S_OK, CoCreateInstance(CLSID_TavInstCtrlT, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+        EXPECT_EQ(S_OK, CoCreateInstance(kControlClass, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
                                          object.put_void()));
         if (!object)
             return;
-        control = object.As<ITavInstCtrlT>(IID_ITavInstCtrlT);
+        control = object.As<ITavInstCtrlT>(kControlInterface);
         site = new TestSite(siteWindow);
         object->SetClientSite(site);
         sink = new EventSink();
         auto container = object.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
-        EXPECT_EQ(S_OK, container->FindConnectionPoint(DIID__TavInstEvents, point.put()));
+        EXPECT_EQ(S_OK, container->FindConnectionPoint(kControlEvents, point.put()));
         EXPECT_EQ(S_OK, point->Advise(sink, &cookie));
     }
     ~HostedControl()
@@ -419,6 +445,125 @@ bool KeyExists(const std::string& key)
     return true;
 }
 
+// The module's own DllCanUnloadNow.
+HRESULT CanUnloadNow()
+{
+    auto entry = reinterpret_cast<HRESULT(STDAPICALLTYPE*)()>(
+        GetProcAddress(GetModuleHandleA("tavinstsl.dll"), "DllCanUnloadNow"));
+    return entry != nullptr ? entry() : E_UNEXPECTED;
+}
+
+std::string SystemFolder()
+{
+    char dir[MAX_PATH];
+    GetSystemDirectoryA(dir, sizeof dir);
+    return dir;
+}
+
+// Answers every message box of the creating thread with OK while it lives,
+// and records each one.
+class BoxRecorder {
+public:
+    struct Box {
+        std::string caption, text;
+        HWND owner;
+        bool warning;
+    };
+    BoxRecorder() : thread_(GetCurrentThreadId()), worker_([this] { Run(); }) {}
+    ~BoxRecorder()
+    {
+        stop_ = true;
+        worker_.join();
+    }
+    std::vector<Box> Boxes()
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return boxes_;
+    }
+    // "caption: text" of each box.
+    std::vector<std::string> Lines()
+    {
+        std::vector<std::string> lines;
+        for (const Box& b : Boxes())
+            lines.push_back(b.caption + ": " + b.text);
+        return lines;
+    }
+
+private:
+    static BOOL CALLBACK FindBox(HWND hwnd, LPARAM param)
+    {
+        char name[32] = "";
+        if (GetClassNameA(hwnd, name, sizeof name) && lstrcmpA(name, "#32770") == 0 && IsWindowVisible(hwnd) &&
+            GetDlgItem(hwnd, 0xFFFF) != nullptr) {
+            *reinterpret_cast<HWND*>(param) = hwnd;
+            return FALSE;
+        }
+        return TRUE;
+    }
+    void Run()
+    {
+        while (!stop_) {
+            HWND box = nullptr;
+            EnumThreadWindows(thread_, FindBox, reinterpret_cast<LPARAM>(&box));
+            if (box == nullptr) {
+                Sleep(10);
+                continue;
+            }
+            char caption[1100] = "", text[1100] = "";
+            GetWindowTextA(box, caption, sizeof caption);
+            GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
+            HICON icon = reinterpret_cast<HICON>(SendDlgItemMessageA(box, 0x0440, STM_GETICON, 0, 0));
+            Box b = {caption, text, GetWindow(box, GW_OWNER),
+                     icon != nullptr && icon == LoadIconA(nullptr, IDI_WARNING)};
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                boxes_.push_back(b);
+            }
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+            for (int i = 0; i < 500 && IsWindow(box) && IsWindowVisible(box); ++i)
+                Sleep(10);
+        }
+    }
+
+    DWORD thread_;
+    std::atomic<bool> stop_{false};
+    std::mutex mutex_;
+    std::vector<Box> boxes_;
+    std::thread worker_;
+};
+
+// Points `module`'s import of `function` from `library` at `replacement` and
+// answers what it pointed at before (null when the module does not import
+// it): a way to make one platform call fail that cannot be made to fail
+// for real.
+void* PatchImport(HMODULE module, const char* library, const char* function, void* replacement)
+{
+    auto* base = reinterpret_cast<BYTE*>(module);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
+        if (lstrcmpiA(reinterpret_cast<char*>(base + d->Name), library) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(
+            base + (d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk));
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<char*>(byName->Name), function) != 0)
+                continue;
+            DWORD protect = 0;
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protect);
+            void* former = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protect, &protect);
+            return former;
+        }
+    }
+    return nullptr;
+}
+
 // regsvr32 as a user would run it (no pipes: its helpers may outlive it).
 int Register(bool unregister = false)
 {
@@ -495,15 +640,15 @@ TEST(ControlRegistration, EntriesWrittenAndRemoved)
     ASSERT_EQ(0, Register());
     CLSID clsid;
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"TavInstsl.TavInstsl", &clsid));
-    EXPECT_TRUE(IsEqualCLSID(clsid, CLSID_TavInstCtrlT));
+    EXPECT_TRUE(IsEqualCLSID(clsid, kControlClass));
 }
 
 TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
 {
     ComPtr<IUnknown> unknown;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_TavInstCtrlT, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+    ASSERT_EQ(S_OK, CoCreateInstance(kControlClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
                                      unknown.put_void()));
-    const IID* all[] = {&IID_ITavInstCtrlT, &IID_IDispatch, &IID_IConnectionPointContainer, &IID_IViewObject,
+    const IID* all[] = {&kControlInterface, &IID_IDispatch, &IID_IConnectionPointContainer, &IID_IViewObject,
                         &IID_IViewObject2, &IID_IViewObjectEx, &IID_IOleInPlaceObjectWindowless,
                         &IID_IOleInPlaceObject, &IID_IOleWindow, &IID_IOleInPlaceActiveObject, &IID_IOleControl,
                         &IID_IOleObject, &IID_IQuickActivate, &IID_IPersistStorage, &IID_IPersistStreamInit,
@@ -547,7 +692,7 @@ TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
     EXPECT_EQ("http://x/#k=1,0,0,0", Narrow(result.bstrVal));
     VariantClear(&result);
 
-    auto control = unknown.As<ITavInstCtrlT>(IID_ITavInstCtrlT);
+    auto control = unknown.As<ITavInstCtrlT>(kControlInterface);
     BSTR empty = SysAllocString(L"");
     EXPECT_EQ(E_FAIL, control->put_DataUrl(empty));  // an empty text is refused...
     BSTR value = nullptr;
@@ -567,7 +712,7 @@ TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
     auto info = unknown.As<IProvideClassInfo2>(IID_IProvideClassInfo2);
     GUID source;
     EXPECT_EQ(S_OK, info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &source));
-    EXPECT_TRUE(IsEqualGUID(source, DIID__TavInstEvents));
+    EXPECT_TRUE(IsEqualGUID(source, kControlEvents));
     ComPtr<ITypeInfo> classInfo;
     ASSERT_EQ(S_OK, info->GetClassInfo(classInfo.put()));
     BSTR doc = nullptr;
@@ -579,7 +724,7 @@ TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
     CAUUID uuids;
     ASSERT_EQ(S_OK, pages->GetPages(&uuids));
     ASSERT_EQ(2u, uuids.cElems);
-    EXPECT_TRUE(IsEqualCLSID(uuids.pElems[0], CLSID_CTavInstProp));
+    EXPECT_TRUE(IsEqualCLSID(uuids.pElems[0], kPropertyPageClass));
     CoTaskMemFree(uuids.pElems);
 
     auto object = unknown.As<IOleObject>(IID_IOleObject);
@@ -588,27 +733,127 @@ TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
     EXPECT_EQ(0x20191u, misc);
 }
 
-TEST(ControlIdentity, SafetyOptions)
+TEST(ControlIdentity, SafetyOptionsKeepTheMaskedSet)
 {
     ComPtr<IObjectSafety> safety;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_TavInstCtrlT, nullptr, CLSCTX_INPROC_SERVER, IID_IObjectSafety,
+    ASSERT_EQ(S_OK, CoCreateInstance(kControlClass, nullptr, CLSCTX_INPROC_SERVER, IID_IObjectSafety,
                                      safety.put_void()));
     DWORD supported = 9, enabled = 9;
     EXPECT_EQ(S_OK, safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled));
     EXPECT_EQ(1u, supported);
     EXPECT_EQ(0u, enabled);
-    EXPECT_EQ(S_OK, safety->SetInterfaceSafetyOptions(IID_IDispatch, 3, 3));
+    // Stored: the option-set mask and the enabled options together; reported:
+    // only "safe for untrusted callers" (1) of what is stored.
+    struct Case {
+        const IID* iid;
+        DWORD mask, enabled, reported;
+    } cases[] = {
+        {&IID_IDispatch, 1, 1, 1},           {&IID_IDispatch, 0, 1, 0},
+        {&IID_IDispatch, 1, 0, 0},           {&IID_IDispatch, 3, 3, 1},
+        {&IID_IDispatch, 2, 3, 0},           {&IID_IPersistPropertyBag, 1, 3, 1},
+        {&IID_IPersistPropertyBag, 3, 2, 0}, {&IID_IPersistPropertyBag, 0xFF, 1, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(S_OK, safety->SetInterfaceSafetyOptions(*c.iid, c.mask, c.enabled));
+        enabled = 9;
+        EXPECT_EQ(S_OK, safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled));
+        EXPECT_EQ(1u, supported);
+        EXPECT_EQ(c.reported, enabled) << c.mask << " " << c.enabled;
+    }
+    // Other interfaces are refused, and change nothing stored.
+    EXPECT_EQ(S_OK, safety->SetInterfaceSafetyOptions(IID_IDispatch, 1, 1));
+    EXPECT_EQ(E_NOINTERFACE, safety->SetInterfaceSafetyOptions(IID_IUnknown, 1, 0));
+    EXPECT_EQ(E_NOINTERFACE, safety->SetInterfaceSafetyOptions(IID_IPersistStreamInit, 1, 0));
     EXPECT_EQ(S_OK, safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled));
-    EXPECT_EQ(1u, enabled);  // only "safe for untrusted callers" is reported
-    EXPECT_EQ(S_OK, safety->SetInterfaceSafetyOptions(IID_IPersistPropertyBag, 2, 2));
-    EXPECT_EQ(S_OK, safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, &enabled));
-    EXPECT_EQ(0u, enabled);  // one stored set for both
+    EXPECT_EQ(1u, enabled);
     supported = enabled = 9;
     EXPECT_EQ(E_NOINTERFACE, safety->GetInterfaceSafetyOptions(IID_IPersistPropertyBag, &supported, &enabled));
     EXPECT_EQ(0u, supported);
     EXPECT_EQ(0u, enabled);
-    EXPECT_EQ(E_NOINTERFACE, safety->SetInterfaceSafetyOptions(IID_IUnknown, 1, 1));
     EXPECT_EQ(E_POINTER, safety->GetInterfaceSafetyOptions(IID_IDispatch, nullptr, &enabled));
+    EXPECT_EQ(E_POINTER, safety->GetInterfaceSafetyOptions(IID_IDispatch, &supported, nullptr));
+}
+
+TEST(ControlIdentity, TypeLibraryAndConnectionPointCarryTheGuids)
+{
+    ComPtr<IProvideClassInfo> info;
+    ASSERT_EQ(S_OK, CoCreateInstance(kControlClass, nullptr, CLSCTX_INPROC_SERVER, IID_IProvideClassInfo,
+                                     info.put_void()));
+    ComPtr<ITypeInfo> coclass;
+    ASSERT_EQ(S_OK, info->GetClassInfo(coclass.put()));
+    TYPEATTR* attr = nullptr;
+    ASSERT_EQ(S_OK, coclass->GetTypeAttr(&attr));
+    EXPECT_TRUE(IsEqualGUID(kControlClass, attr->guid));
+    const UINT implemented = attr->cImplTypes;
+    coclass->ReleaseTypeAttr(attr);
+    ASSERT_EQ(2u, implemented);
+    const std::pair<const IID*, INT> want[] = {{&kControlInterface, IMPLTYPEFLAG_FDEFAULT},
+                                               {&kControlEvents, IMPLTYPEFLAG_FDEFAULT | IMPLTYPEFLAG_FSOURCE}};
+    for (UINT i = 0; i < implemented; ++i) {
+        HREFTYPE ref = 0;
+        INT flags = 0;
+        ComPtr<ITypeInfo> type;
+        ASSERT_EQ(S_OK, coclass->GetRefTypeOfImplType(i, &ref));
+        ASSERT_EQ(S_OK, coclass->GetImplTypeFlags(i, &flags));
+        ASSERT_EQ(S_OK, coclass->GetRefTypeInfo(ref, type.put()));
+        ASSERT_EQ(S_OK, type->GetTypeAttr(&attr));
+        EXPECT_TRUE(IsEqualGUID(*want[i].first, attr->guid)) << i;
+        type->ReleaseTypeAttr(attr);
+        EXPECT_EQ(want[i].second, flags) << i;
+    }
+    ComPtr<ITypeLib> library;
+    UINT index = 0;
+    ASSERT_EQ(S_OK, coclass->GetContainingTypeLib(library.put(), &index));
+    TLIBATTR* libAttr = nullptr;
+    ASSERT_EQ(S_OK, library->GetLibAttr(&libAttr));
+    const GUID kLibrary = {0xB2ABE811, 0xF912, 0x11D1, {0xA8, 0xB1, 0x00, 0x40, 0x95, 0xE2, 0x80, 0x34}};
+    EXPECT_TRUE(IsEqualGUID(kLibrary, libAttr->guid));
+    library->ReleaseTLibAttr(libAttr);
+
+    auto container = info.As<IConnectionPointContainer>(IID_IConnectionPointContainer);
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(S_OK, container->FindConnectionPoint(kControlEvents, point.put()));
+    IID iid = GUID_NULL;
+    EXPECT_EQ(S_OK, point->GetConnectionInterface(&iid));
+    EXPECT_TRUE(IsEqualIID(kControlEvents, iid));
+    ComPtr<ISpecifyPropertyPages> pages = info.As<ISpecifyPropertyPages>(IID_ISpecifyPropertyPages);
+    CAUUID uuids = {};
+    ASSERT_EQ(S_OK, pages->GetPages(&uuids));
+    ASSERT_EQ(2u, uuids.cElems);
+    const CLSID kStockColourPage = {0x7EBDAAE1, 0x8120, 0x11CF, {0x89, 0x9F, 0x00, 0xAA, 0x00, 0x68, 0x8B, 0x10}};
+    EXPECT_TRUE(IsEqualCLSID(kPropertyPageClass, uuids.pElems[0]));
+    EXPECT_TRUE(IsEqualCLSID(kStockColourPage, uuids.pElems[1]));
+    CoTaskMemFree(uuids.pElems);
+}
+
+TEST(ControlModule, CanUnloadOnlyWithNoObjectAndNoLock)
+{
+    EXPECT_EQ(S_OK, CanUnloadNow());
+    ComPtr<IUnknown> control;
+    ASSERT_EQ(S_OK, CoCreateInstance(kControlClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                     control.put_void()));
+    EXPECT_EQ(S_FALSE, CanUnloadNow());
+    ComPtr<IUnknown> page;
+    ASSERT_EQ(S_OK, CoCreateInstance(kPropertyPageClass, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                     page.put_void()));
+    control.reset();
+    EXPECT_EQ(S_FALSE, CanUnloadNow());  // the property page holds it too
+    page.reset();
+    EXPECT_EQ(S_OK, CanUnloadNow());
+
+    // A class factory holds the module while it lives, and so does a lock.
+    ComPtr<IClassFactory> factory;
+    ASSERT_EQ(S_OK, CoGetClassObject(kControlClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                     factory.put_void()));
+    EXPECT_EQ(S_FALSE, CanUnloadNow());
+    EXPECT_EQ(S_OK, factory->LockServer(TRUE));
+    factory.reset();
+    EXPECT_EQ(S_FALSE, CanUnloadNow());
+    ASSERT_EQ(S_OK, CoGetClassObject(kControlClass, CLSCTX_INPROC_SERVER, nullptr, IID_IClassFactory,
+                                     factory.put_void()));
+    EXPECT_EQ(S_OK, factory->LockServer(FALSE));
+    factory.reset();
+    EXPECT_EQ(S_OK, CanUnloadNow());
 }
 
 namespace {
@@ -648,14 +893,15 @@ TEST(ControlResources, VersionStringsAndPropertyPage)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS);
-    EXPECT_EQ(0x00020017u, fixed->dwFileVersionLS);
+    // 1.2.0.23, the version the manager lists for the control.
+    EXPECT_EQ(0x00010002u, fixed->dwFileVersionMS);
+    EXPECT_EQ(0x00000017u, fixed->dwFileVersionLS);
     for (const char* lang : {"040904b0", "041104b0"}) {
         EXPECT_EQ("TavInstsl Module", VersionString(block, lang, "FileDescription"));
         EXPECT_EQ("TAVINSTSL", VersionString(block, lang, "InternalName"));
         EXPECT_EQ("TAVINSTSL.DLL", VersionString(block, lang, "OriginalFilename"));
-        EXPECT_EQ("1, 0, 2, 23", VersionString(block, lang, "FileVersion"));
-        EXPECT_EQ("1, 0, 2, 23", VersionString(block, lang, "ProductVersion"));
+        EXPECT_EQ("1, 2, 0, 23", VersionString(block, lang, "FileVersion"));
+        EXPECT_EQ("1, 2, 0, 23", VersionString(block, lang, "ProductVersion"));
         EXPECT_EQ("Tavik, 1.2", VersionString(block, lang, "ProductName"));
     }
 
@@ -677,7 +923,7 @@ TEST(ControlResources, VersionStringsAndPropertyPage)
     FreeLibrary(module);
 
     ComPtr<IPropertyPage> page;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_CTavInstProp, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
+    ASSERT_EQ(S_OK, CoCreateInstance(kPropertyPageClass, nullptr, CLSCTX_INPROC_SERVER, IID_IPropertyPage,
                                      page.put_void()));
     PROPPAGEINFO info = {sizeof info};
     ASSERT_EQ(S_OK, page->GetPageInfo(&info));
@@ -795,6 +1041,125 @@ TEST(ControlTimer, EachTimerReachesItsOwnControl)
     const int seen = first.sink->getLocation;
     PumpMessages(700);
     EXPECT_GT(first.sink->getLocation, seen);
+}
+
+namespace {
+
+UINT_PTR WINAPI FailingSetTimer(HWND, UINT_PTR, UINT, TIMERPROC)
+{
+    SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return 0;
+}
+
+// The style of every message box the module asks for, recorded on the way
+// to the real MessageBoxA (the box's window shows no trace of MB_TOPMOST).
+std::vector<UINT> g_boxStyles;
+decltype(&MessageBoxA) g_realMessageBox = nullptr;
+int WINAPI RecordingMessageBox(HWND owner, LPCSTR text, LPCSTR caption, UINT style)
+{
+    g_boxStyles.push_back(style);
+    return g_realMessageBox(owner, text, caption, style);
+}
+
+std::string SystemText(DWORD code)
+{
+    char text[1024] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, text,
+                   sizeof text, nullptr);
+    return text;
+}
+
+// Takes the thread's running timer away, as if the system had lost it; its
+// identifier, or 0 when no timer fired within a second and a half.
+UINT_PTR KillTheThreadTimer()
+{
+    for (int i = 0; i < 150; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE)) {
+            if (msg.hwnd == nullptr) {
+                KillTimer(nullptr, msg.wParam);
+                return msg.wParam;
+            }
+            DispatchMessageA(&msg);
+        }
+        Sleep(10);
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(ControlTimer, FailedSetTimerAndKillTimerAreShown)
+{
+    PageWindows page("IEFrame");
+    HMODULE module = GetModuleHandleA("tavinstsl.dll");
+    g_boxStyles.clear();
+    g_realMessageBox = reinterpret_cast<decltype(&MessageBoxA)>(
+        PatchImport(module, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(&RecordingMessageBox)));
+    ASSERT_NE(nullptr, g_realMessageBox);
+    struct Unpatch {
+        HMODULE module;
+        ~Unpatch() { PatchImport(module, "user32.dll", "MessageBoxA", reinterpret_cast<void*>(g_realMessageBox)); }
+    } unpatch{module};
+    {
+        HostedControl host(page.site);
+        void* real = PatchImport(module, "user32.dll", "SetTimer", reinterpret_cast<void*>(&FailingSetTimer));
+        ASSERT_NE(nullptr, real);
+        HRESULT hr = E_UNEXPECTED;
+        std::vector<BoxRecorder::Box> boxes;
+        {
+            BoxRecorder recorder;
+            hr = host.Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+            boxes = recorder.Boxes();
+        }
+        PatchImport(module, "user32.dll", "SetTimer", real);
+        EXPECT_EQ(S_OK, hr);
+        ASSERT_EQ(1u, boxes.size());
+        EXPECT_EQ("TAVIK Notify", boxes[0].caption);
+        EXPECT_EQ("Because the resouce is insufficient, Tavik fails to execute!", boxes[0].text);
+        ASSERT_EQ(1u, g_boxStyles.size());
+        EXPECT_EQ(static_cast<UINT>(MB_OK | MB_TOPMOST | MB_ICONWARNING), g_boxStyles[0]);
+        EXPECT_TRUE(boxes[0].warning);
+        BSTR data = nullptr;
+        host.control->get_DataUrl(&data);
+        EXPECT_EQ("main#1", Narrow(data));  // stored all the same
+        SysFreeString(data);
+        PumpMessages(700);
+        EXPECT_EQ(0, host.sink->getLocation);
+    }
+    // KillTimer fails: the timer is already gone when the control stops it.
+    enum Stop { kCurrentUrl, kAutoStart, kDestruction };
+    for (Stop stop : {kCurrentUrl, kAutoStart, kDestruction}) {
+        auto* host = new HostedControl(page.site);
+        host->Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+        g_boxStyles.clear();
+        const UINT_PTR id = KillTheThreadTimer();
+        ASSERT_NE(0u, id) << stop;
+        std::vector<BoxRecorder::Box> boxes;
+        {
+            BoxRecorder recorder;
+            if (stop == kCurrentUrl)
+                host->Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/");
+            else if (stop == kAutoStart)
+                host->control->put_AutoStart(0);
+            else {
+                delete host;
+                host = nullptr;
+            }
+            boxes = recorder.Boxes();
+        }
+        SetLastError(0);
+        EXPECT_FALSE(KillTimer(nullptr, id));
+        const std::string reason = SystemText(GetLastError());
+        ASSERT_EQ(1u, boxes.size()) << stop;
+        EXPECT_EQ(stop == kCurrentUrl ? reason : "Error: KillTimer", boxes[0].text) << stop;
+        EXPECT_EQ(stop == kCurrentUrl ? "Error: KillTimer" : reason, boxes[0].caption) << stop;
+        ASSERT_EQ(1u, g_boxStyles.size()) << stop;
+        EXPECT_EQ(stop == kDestruction ? static_cast<UINT>(MB_OK) : static_cast<UINT>(MB_OK | MB_TOPMOST),
+                  g_boxStyles[0])
+            << stop;
+        delete host;
+    }
 }
 
 // ---- Persistence ------------------------------------------------------------------------
@@ -961,6 +1326,28 @@ TEST(ControlPersistence, StreamBytesStorageAndConversion)
         EXPECT_EQ(nullptr, download);
         SysFreeString(data);
         SysFreeString(download);
+
+        // Save refuses what load would: a text of more than 524287
+        // characters fails the save and writes nothing.
+        for (size_t length : {size_t(524287), size_t(524288)}) {
+            HostedControl big(page.site);
+            big.Put(&ITavInstCtrlT::put_DownloadUrl, std::string(length, 'u'));
+            auto bigPersist = big.object.As<IPersistStreamInit>(IID_IPersistStreamInit);
+            ComPtr<IStream> bigStream;
+            CreateStreamOnHGlobal(nullptr, TRUE, bigStream.put());
+            const HRESULT hr = bigPersist->Save(bigStream.get(), TRUE);
+            const std::vector<uint8_t> bytes = StreamBytes(bigStream.get());
+            if (length == 524287) {
+                EXPECT_EQ(S_OK, hr);
+                EXPECT_EQ(40u + 1048576u, bytes.size());
+                EXPECT_EQ(S_OK, big.object.As<IPersistStreamInit>(IID_IPersistStreamInit)
+                                    ->Load(StreamOf(bytes).get()));
+            } else {
+                EXPECT_TRUE(FAILED(hr));
+                EXPECT_TRUE(bytes.empty());
+                EXPECT_EQ(S_OK, bigPersist->IsDirty());  // still unsaved
+            }
+        }
 
         // A text whose byte count runs past the stream is refused.
         std::vector<uint8_t> broken(saved.begin(), saved.begin() + 14);
@@ -1183,33 +1570,181 @@ TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
 TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
 {
     PageWindows page("IEFrame");
-    HostedControl host(page.site);
-    host.site->inPlace = false;  // a client site without in-place support
-    std::vector<std::string> seen;
-    auto driverFor = [&](const char* caption) {
-        return new DialogDriver(
-            GetCurrentThreadId(),
-            [&seen](HWND box) {
-                char text[128] = "", title[64] = "";
-                GetWindowTextA(GetDlgItem(box, 0xFFFF), text, sizeof text);
-                GetWindowTextA(box, title, sizeof title);
-                seen.push_back(std::string(title) + ": " + text);
-                PostMessageA(box, WM_COMMAND, IDOK, 0);
-            },
-            0, [caption](HWND box) {
-                char title[64] = "";
-                GetWindowTextA(box, title, sizeof title);
-                return DialogDriver::IsMessageBox(box) && strcmp(title, caption) == 0;
-            });
+    HWND gone = CreateWindowExA(0, "TestSiteWindow", "", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    struct Case {
+        const char* name;
+        std::function<void(TestSite*)> arrange;
+        std::vector<std::string> boxes;
+    } cases[] = {
+        {"no in-place site", [](TestSite* s) { s->inPlace = false; },
+         {"Check: Query Interface is fail", "check: Get Place Site is fail"}},
+        {"no site window", [](TestSite* s) { s->windowFails = true; },
+         {"check: Get Window Fail", "check: Not window"}},
+        {"a destroyed window", [gone](TestSite* s) { s->window_ = gone; }, {"check: Not window"}},
     };
-    DialogDriver* first = driverFor("Check");
-    DialogDriver* second = driverFor("check");
-    host.Put(&ITavInstCtrlT::put_DownloadUrl, "http://127.0.0.1/no-version/");  // ends after the frame search
-    EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/"));
-    delete first;
-    delete second;
-    const std::vector<std::string> want = {"Check: Query Interface is fail", "check: Get Place Site is fail"};
-    EXPECT_EQ(want, seen);
+    for (const Case& c : cases) {
+        HostedControl host(page.site);
+        c.arrange(host.site);
+        host.Put(&ITavInstCtrlT::put_DownloadUrl, "http://127.0.0.1/no-version/");  // ends after the frame search
+        std::vector<BoxRecorder::Box> boxes;
+        std::vector<std::string> lines;
+        {
+            BoxRecorder recorder;
+            EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/")) << c.name;
+            boxes = recorder.Boxes();
+            lines = recorder.Lines();
+        }
+        EXPECT_EQ(c.boxes, lines) << c.name;
+        for (const BoxRecorder::Box& b : boxes)
+            EXPECT_EQ(nullptr, b.owner) << c.name;  // no frame is known yet
+    }
+}
+
+TEST_F(ControlInstall, TheBrowserFrameIsFoundByItsClassBelowTheTop)
+{
+    InstallStandIn();
+    struct Case {
+        const char* top;
+        const char* frame;
+        bool expectFrame;  // else the top window
+    } cases[] = {
+        {"TestOuterWindow", "IEFrame", true},
+        {"TestOuterWindow", "CabinetWClass", true},
+        {"IEFrame", "CabinetWClass", true},  // the nearest match, walking up
+        {"TestOuterWindow", nullptr, false},  // no match: the top of the chain
+    };
+    for (const Case& c : cases) {
+        DeleteFileA(LaunchRecord().c_str());
+        PageWindows page(c.top, c.frame);
+        const HWND expected = c.expectFrame ? page.frame : page.top;
+        const std::string name = std::string(c.top) + "/" + (c.frame ? c.frame : "-");
+        HostedControl host(page.site);
+        host.Put(&ITavInstCtrlT::put_DownloadUrl, base + "#ver=1,0,2,9");
+        host.Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+        EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/"));
+        EXPECT_EQ(ClientProgram() + " http://page/ main#1 " + Hex(expected), WaitForLaunch()) << name;
+        PumpMessages(100);
+        EXPECT_EQ(std::vector<HWND>{expected}, page.sysTargets) << name;  // the window minimised
+    }
+}
+
+TEST_F(ControlInstall, WithoutTheSystemsCabinetLibraryTheCopyGoesBesideTheClient)
+{
+    const std::string systemLibrary = SystemFolder() + "\\cabinet.dll";
+    const std::string aside = systemLibrary + "-aside";
+    ASSERT_TRUE(MoveFileA(systemLibrary.c_str(), aside.c_str()));
+    struct Restore {
+        std::string from, to;
+        ~Restore() { MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); }
+    } restore{aside, systemLibrary};
+    PublishClientCabinet("ctl");
+    ASSERT_TRUE(CopyFileA(aside.c_str(), (DocRoot() + "ctl\\cabinet.dl_").c_str(), FALSE));
+    const std::string copy = ClientFolder() + "cabinet.dll";
+    DeleteFileA(copy.c_str());
+    for (int run = 0; run < 2; ++run) {
+        RemoveClient();
+        HttpGet(TestServerUrl("/__reset"));
+        PageWindows page("IEFrame");
+        HostedControl host(page.site);
+        LoadPage(host, base + "#ver=1,0,2,9", "http://page/");
+        EXPECT_EQ(ClientProgram() + " http://page/ main#1 " + Hex(page.top), WaitForLaunch()) << run;
+        // Fetched once; the copy beside the client serves the next install.
+        EXPECT_EQ(run == 0 ? 1 : 0, Requests("/ctl/cabinet.dl_")) << run;
+        EXPECT_GE(Requests("/ctl/tavclientsl.cab"), 1) << run;
+        EXPECT_TRUE(FileExists(copy)) << run;
+        EXPECT_FALSE(FileExists(ClientFolder() + "cabinet.dl_")) << run;
+        // Nothing reached the system folder.
+        EXPECT_FALSE(FileExists(systemLibrary)) << run;
+        EXPECT_FALSE(FileExists(SystemFolder() + "cabinet.dl_")) << run;
+        EXPECT_FALSE(FileExists(SystemFolder() + "\\cabinet.dl_")) << run;
+    }
+    DeleteFileA(copy.c_str());
+}
+
+namespace {
+
+BOOL CALLBACK FindDownloadDialog(HWND hwnd, LPARAM param)
+{
+    char name[32] = "";
+    if (GetClassNameA(hwnd, name, sizeof name) && lstrcmpA(name, "#32770") == 0 && IsWindowVisible(hwnd) &&
+        !DialogDriver::IsMessageBox(hwnd)) {
+        *reinterpret_cast<HWND*>(param) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::function<void()> g_onThreadTimer;
+void CALLBACK OnThreadTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_onThreadTimer)
+        g_onThreadTimer();
+}
+
+}  // namespace
+
+TEST_F(ControlInstall, APageClosedDuringTheDownloadLeavesTheControlAlive)
+{
+    // CurrentUrl put by the page's script, and CurrentUrl among the page's
+    // parameters: then the activation runs inside the load, which goes on
+    // with Minimize and AutoStart after it.
+    for (bool byParameters : {false, true}) {
+        ASSERT_EQ(S_OK, CanUnloadNow());
+        PageWindows page("IEFrame");
+        auto* host = new HostedControl(page.site);
+        HRESULT whileOpen = E_UNEXPECTED, afterPut = E_UNEXPECTED;
+        bool closed = false;
+        // The page is closed while the download dialog is open: everything
+        // the container holds is let go from inside the dialog's message loop.
+        g_onThreadTimer = [&] {
+            HWND dialog = nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), FindDownloadDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog == nullptr || closed)
+                return;
+            closed = true;
+            delete host;
+            host = nullptr;
+            whileOpen = CanUnloadNow();
+            PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        };
+        const std::string downloadUrl = TestServerUrl("/slow/200000/") + "#ver=1,0,2,9";
+        // The calls are made the way a page makes them: the page's own
+        // references are all there is.
+        if (byParameters) {
+            IPersistPropertyBag* persist = nullptr;
+            ASSERT_EQ(S_OK,
+                      host->object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)));
+            persist->Release();
+            auto* bag = new TestBag();
+            bag->params = {{"DownloadUrl", downloadUrl}, {"DataUrl", "main#1"}, {"CurrentUrl", "http://page/"},
+                           {"Minimize", "1"}};
+            bag->onRead = [&](const std::string& name) {
+                if (name == "Minimize")
+                    afterPut = CanUnloadNow();
+            };
+            const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
+            EXPECT_EQ(S_OK, persist->Load(bag, nullptr));
+            KillTimer(nullptr, timer);
+            bag->Release();
+            EXPECT_EQ(S_FALSE, afterPut);  // the load holds the control for the rest of it
+        } else {
+            host->Put(&ITavInstCtrlT::put_DownloadUrl, downloadUrl);
+            host->Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+            ITavInstCtrlT* control = host->control.get();
+            BSTR current = Bstr("http://page/");
+            const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
+            EXPECT_EQ(S_OK, control->put_CurrentUrl(current));
+            KillTimer(nullptr, timer);
+            SysFreeString(current);
+        }
+        g_onThreadTimer = nullptr;
+        EXPECT_TRUE(closed) << byParameters;
+        EXPECT_EQ(S_FALSE, whileOpen) << byParameters;  // the put holds the control
+        EXPECT_EQ(S_OK, CanUnloadNow()) << byParameters;
+        EXPECT_FALSE(FileExists(LaunchRecord())) << byParameters;
+        delete host;
+    }
 }
 
 TEST_F(ControlInstall, ScriptedTrueMinimizeLeavesTheBrowser)

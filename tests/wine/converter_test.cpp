@@ -190,14 +190,25 @@ protected:
         WriteBytes(package_, BuildStoredCabinet({{"back.bmp", std::string(bmp.begin(), bmp.end())},
                                                  {"edge.pol", "0 0"}}));
     }
-    // The files the converter leaves in the temporary folder.
-    static std::vector<std::string> TemporaryLeftovers()
+    // The files and folders the converter leaves in the temporary folder:
+    // those that were not there when the test began.
+    std::vector<std::string> TemporaryLeftovers() const
+    {
+        std::vector<std::string> left;
+        for (const std::string& name : TemporaryFiles())
+            if (std::find(before_.begin(), before_.end(), name) == before_.end())
+                left.push_back(name);
+        return left;
+    }
+    static std::vector<std::string> TemporaryFiles()
     {
         char temp[MAX_PATH];
         GetTempPathA(sizeof temp, temp);
         std::vector<std::string> found;
         WIN32_FIND_DATAA data;
-        for (const char* pattern : {"tvpre*.tmp", "back.bmp"}) {
+        // The system keeps three letters of a prefix: "tvpXXXX.tmp", files
+        // and the converter's own folders alike.
+        for (const char* pattern : {"tvp*.tmp", "back.bmp"}) {
             HANDLE h = FindFirstFileA((std::string(temp) + pattern).c_str(), &data);
             if (h == INVALID_HANDLE_VALUE)
                 continue;
@@ -218,6 +229,7 @@ protected:
     fw::App app_;
     ScratchDir dir_;
     std::string config_, package_;
+    const std::vector<std::string> before_ = TemporaryFiles();
 };
 
 uint32_t U32At(const std::string& s, size_t at)
@@ -450,7 +462,7 @@ TEST_F(Converter, FailedMakeShowsTheFileErrorAndKeepsTheOldFile)
     EXPECT_EQ("an older file", ReadFile(dir_ / "old.tvf"));
 }
 
-TEST_F(Converter, BackgroundThatCannotBeUsedWritesNothingSilently)
+TEST_F(Converter, BackgroundThatCannotBeUsedGivesAnEmptyPreview)
 {
     struct Case {
         const char* name;
@@ -459,7 +471,9 @@ TEST_F(Converter, BackgroundThatCannotBeUsedWritesNothingSilently)
     } cases[] = {
         {"not in the package", "[Application]\r\nBACKGROUND=none.bmp\r\n", {{"back.bmp", "BM"}}},
         {"not a bitmap", "[Application]\r\nBACKGROUND=back.bmp\r\n", {{"back.bmp", "BMjunk"}}},
+        {"empty", "[Application]\r\nBACKGROUND=back.bmp\r\n", {{"back.bmp", ""}}},
         {"outside the folder", "[Application]\r\nBACKGROUND=..\\back.bmp\r\n", {{"back.bmp", "BM"}}},
+        {"not named", "[Application]\r\nversion=2\r\n", {{"back.bmp", "BM"}}},
         {"package not a cabinet", "[Application]\r\nBACKGROUND=back.bmp\r\n", {}},
     };
     for (const Case& c : cases) {
@@ -468,17 +482,76 @@ TEST_F(Converter, BackgroundThatCannotBeUsedWritesNothingSilently)
             WriteBytes(dir_ / "skin.tvd", std::string("not a cabinet"));
         else
             WriteBytes(dir_ / "skin.tvd", BuildStoredCabinet(c.package));
-        bool quiet = false;
+        DeleteFileA((dir_ / "empty.tvf").c_str());
+        Box saved;
         RunConverter([&](Author& a) {
             a.Type(IDC_TVC_PATH, dir_ / "skin.tvc");
             a.Type(IDC_START_URL, "http://127.0.0.1/");
             a.Press(IDC_MAKE_TVP);
-            a.ChooseFile(dir_ / "none.tvf");
-            quiet = a.Quiet(600);
+            a.ChooseFile(dir_ / "empty.tvf");
+            saved = a.Answer();
         });
-        EXPECT_TRUE(quiet) << c.name;
-        EXPECT_FALSE(FileExists(dir_ / "none.tvf")) << c.name;
+        EXPECT_EQ("Save Successfully", saved.text) << c.name;
+        const std::string out = ReadFile(dir_ / "empty.tvf");
+        ASSERT_GE(out.size(), 5600u) << c.name;
+        EXPECT_EQ(0u, U32At(out, 5588)) << c.name;  // a preview of length 0
+        EXPECT_EQ(c.config.size(), U32At(out, 5592)) << c.name;
+        EXPECT_EQ(c.config, out.substr(5600, c.config.size())) << c.name;  // right after the header
+        EXPECT_EQ(5600u + c.config.size() + ReadFile(dir_ / "skin.tvd").size(), out.size()) << c.name;
         EXPECT_EQ(std::vector<std::string>{}, TemporaryLeftovers()) << c.name;
+    }
+}
+
+TEST_F(Converter, EachMakeUnpacksIntoAFolderOfItsOwn)
+{
+    char temp[MAX_PATH];
+    GetTempPathA(sizeof temp, temp);
+    // A bitmap of the background's name left in the temporary folder by
+    // someone else is neither used as the preview nor deleted.
+    const std::string stale = std::string(temp) + "back.bmp";
+    const std::vector<uint8_t> staleBmp = MakeBmp(10, 10, 24, Solid(10, 10, 0xFF0000));
+    ASSERT_TRUE(WriteBytes(stale, staleBmp));
+    WriteBytes(dir_ / "skin.tvc", std::string("[Application]\r\nBACKGROUND=back.bmp\r\n"));
+    WriteBytes(dir_ / "skin.tvd", BuildStoredCabinet({{"other.bmp", "BM"}}));
+    Box saved;
+    RunConverter([&](Author& a) {
+        a.Type(IDC_TVC_PATH, dir_ / "skin.tvc");
+        a.Type(IDC_START_URL, "http://127.0.0.1/");
+        a.Press(IDC_MAKE_TVP);
+        a.ChooseFile(dir_ / "stale.tvf");
+        saved = a.Answer();
+    });
+    EXPECT_EQ("Save Successfully", saved.text);
+    EXPECT_EQ(0u, U32At(ReadFile(dir_ / "stale.tvf"), 5588));
+    EXPECT_EQ(std::string(staleBmp.begin(), staleBmp.end()), ReadFile(stale));
+    DeleteFileA(stale.c_str());
+
+    // A read-only background is unpacked read-only; it is removed all the
+    // same and stands in the way of no later Make.
+    MakeSkin(24);
+    std::vector<uint8_t> bmp = MakeBmp(30, 20, 24, Solid(30, 20, 0x00FF00));
+    CabEntry readOnly{"back.bmp", std::string(bmp.begin(), bmp.end())};
+    readOnly.attribs = 0x21;
+    WriteBytes(package_, BuildStoredCabinet({readOnly}));
+    for (int run = 0; run < 2; ++run) {
+        const std::string target = dir_ / ("ro" + std::to_string(run) + ".tvf");
+        RunConverter([&](Author& a) {
+            a.Type(IDC_TVC_PATH, config_);
+            a.Type(IDC_START_URL, "http://127.0.0.1/");
+            a.Press(IDC_MAKE_TVP);
+            a.ChooseFile(target);
+            saved = a.Answer();
+        });
+        EXPECT_EQ("Save Successfully", saved.text) << run;
+        PersonalFile file;
+        ASSERT_TRUE(file.Open(target)) << run;
+        const auto preview = file.ReadPreview();
+        DibLayout layout;
+        ASSERT_EQ(DIB_OK, ParseDib(preview.data(), preview.size(), &layout)) << run;
+        EXPECT_EQ(120, layout.width);
+        EXPECT_EQ(120, layout.height);
+        file.Close();
+        EXPECT_EQ(std::vector<std::string>{}, TemporaryLeftovers()) << run;
     }
 }
 

@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "core/manager_rules.h"
+#include "framework/dib32.h"
 #include "manager/app.h"
 #include "manager/main_frame.h"
+#include "manager/palette.h"
 #include "manager/personal_doc.h"
 #include "manager/personal_open.h"
 #include "manager/personal_view.h"
@@ -32,6 +34,7 @@ struct Skin {
     std::string startUrl = "http://start.example/app/index.htm";
     std::string dataUrl = "http://127.0.0.1:8080/skins/sea.tvc";
     std::string storedName;  // empty: the .tvc's own name
+    const char* preview = nullptr;  // the preview's bytes; null: a 16 x 16 bitmap
 };
 
 const char kConfig[] = "[Application]\r\nversion=3\r\n";
@@ -44,7 +47,10 @@ void MakePersonalFile(const ScratchDir& dir, const std::string& target, const Sk
     std::vector<uint32_t> pixels = Solid(16, 16, 0xFF00FF);
     for (int i = 4; i < 12; ++i)
         pixels[i * 16 + i] = 0x2060C0;
-    ASSERT_TRUE(WriteBytes(preview, MakeBmp(16, 16, 24, pixels)));
+    if (skin.preview)
+        ASSERT_TRUE(WriteBytes(preview, std::string(skin.preview)));
+    else
+        ASSERT_TRUE(WriteBytes(preview, MakeBmp(16, 16, 24, pixels)));
     ASSERT_TRUE(WriteBytes(config, std::string(kConfig)));
     ASSERT_TRUE(WriteBytes(package, std::string(kPackage)));
     PersonalFile file;
@@ -105,8 +111,13 @@ TEST(ManagerLayout, TheInstalledDemoFileNamesItsSkinSafely)
 
 TEST_F(ManagerOpen, CommandLineOpenWritesTheCacheUnderTheStoredNameAndStartsTheBrowser)
 {
-    // The real program beside the stand-in; its cache is the prefix's.
-    CopyFileA((ProgramFolder() + "TavPersonal.exe").c_str(), (programs / "TavPersonal.exe").c_str(), FALSE);
+    // The real program beside the stand-in, in a folder with a blank; its
+    // cache is the prefix's.
+    const std::string installed = programs / "Tavik Personal\\";
+    ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "TavPersonal.exe").c_str(), (installed + "TavPersonal.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(),
+                          (installed + "tvfbrowser.tve").c_str(), FALSE));
     Skin skin;
     skin.storedName = "stored";
     char unique[32];
@@ -120,9 +131,10 @@ TEST_F(ManagerOpen, CommandLineOpenWritesTheCacheUnderTheStoredNameAndStartsTheB
     const std::string cache = std::string(windowsDir) + "\\tavik\\cache\\" + host + "\\%1skins%1\\";
 
     // The whole command line is the path: quotes around it are allowed.
-    EXPECT_EQ(0, RunProgram("\"" + programs.path() + "TavPersonal.exe\" \"" + files.path() + "On Disk.TVF\""));
-    const std::string record = BrowserRecord(programs.path());
-    EXPECT_EQ(programs.path() + "tvfbrowser.tve -c:" + cache + "stored.tvc -u:" + skin.startUrl + "\n",
+    EXPECT_EQ(0, RunProgram("\"" + installed + "TavPersonal.exe\" \"" + files.path() + "On Disk.TVF\""));
+    const std::string record = BrowserRecord(installed);
+    // The browser's path is quoted: the blank in its folder stays inside it.
+    EXPECT_EQ("\"" + installed + "tvfbrowser.tve\" -c:" + cache + "stored.tvc -u:" + skin.startUrl + "\n",
               record);
     EXPECT_EQ(kConfig, ReadText(cache + "stored.tvc"));
     EXPECT_EQ(kPackage, ReadText(cache + "stored.tvd"));
@@ -139,13 +151,69 @@ TEST_F(ManagerOpen, PageOpenUsesTheNameOnDiskAndAnEmptyDataUrlTheStartUrl)
     CPersonalFile file;
     EXPECT_EQ(OPEN_STARTED, OpenAndStart(file, files / "ondisk.tvf", true, place, nullptr));
     const std::string cache = windows / "tavik\\cache\\start.example\\%1app%1\\";
-    EXPECT_EQ(place.browserPath + " -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
+    EXPECT_EQ("\"" + place.browserPath + "\" -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
               BrowserRecord(programs.path()));
     EXPECT_EQ(kConfig, ReadText(cache + "ondisk.tvc"));
     EXPECT_EQ(kPackage, ReadText(cache + "ondisk.tvd"));
     EXPECT_EQ(std::vector<std::string>({"tavik\\cache\\start.example\\%1app%1\\ondisk.tvc",
                                         "tavik\\cache\\start.example\\%1app%1\\ondisk.tvd"}),
               ListTree(windows.path()));
+}
+
+TEST_F(ManagerOpen, ASkinInTheCacheIsReplacedWholeOrKept)
+{
+    Skin skin;
+    skin.dataUrl = "";
+    MakePersonalFile(files, files / "pair.tvf", skin);
+    const std::string cache = windows / "tavik\\cache\\start.example\\%1app%1\\";
+    CPersonalFile first;
+    ASSERT_EQ(OPEN_STARTED, OpenAndStart(first, files / "pair.tvf", true, place, nullptr));
+    BrowserRecord(programs.path());
+    DeleteFileA((programs / "browser-commandline.txt").c_str());
+    // The skin already there is an older pair.
+    struct Case {
+        const char* what;
+        const char* locked;  // a file of the pair that another program holds open
+    } cases[] = {
+        {"package in use", "pair.tvd"},
+        {"configuration in use", "pair.tvc"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteBytes(cache + "pair.tvc", std::string("old configuration")));
+        ASSERT_TRUE(WriteBytes(cache + "pair.tvd", std::string("old package")));
+        HANDLE lock = CreateFileA((cache + c.locked).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(INVALID_HANDLE_VALUE, lock) << c.what;
+        std::string shown;
+        OpenResult result;
+        {
+            DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
+                char text[1024] = "";
+                GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                shown = text;
+                PostMessageA(box, WM_COMMAND, IDOK, 0);
+            });
+            CPersonalFile file;
+            result = OpenAndStart(file, files / "pair.tvf", true, place, nullptr);
+        }
+        CloseHandle(lock);
+        EXPECT_EQ(OPEN_WRITE_FAILED, result) << c.what;
+        EXPECT_NE(std::string::npos, shown.find(c.locked)) << c.what << ": " << shown;
+        // The old pair is whole, and no temporary file is left beside it.
+        EXPECT_EQ("old configuration", ReadText(cache + "pair.tvc")) << c.what;
+        EXPECT_EQ("old package", ReadText(cache + "pair.tvd")) << c.what;
+        EXPECT_EQ(std::vector<std::string>({"tavik\\cache\\start.example\\%1app%1\\pair.tvc",
+                                            "tavik\\cache\\start.example\\%1app%1\\pair.tvd"}),
+                  ListTree(windows.path()))
+            << c.what;
+    }
+    EXPECT_FALSE(FileExists(programs / "browser-commandline.txt"));
+    // A read-only old pair is still replaced whole.
+    SetFileAttributesA((cache + "pair.tvd").c_str(), FILE_ATTRIBUTE_READONLY);
+    CPersonalFile file;
+    EXPECT_EQ(OPEN_STARTED, OpenAndStart(file, files / "pair.tvf", true, place, nullptr));
+    EXPECT_EQ(kConfig, ReadText(cache + "pair.tvc"));
+    EXPECT_EQ(kPackage, ReadText(cache + "pair.tvd"));
+    EXPECT_EQ(2u, ListTree(windows.path()).size());
 }
 
 TEST_F(ManagerOpen, RefusedFilesWriteNothingAndStartNothing)
@@ -252,7 +320,8 @@ std::string TextOf(HWND hwnd)
 
 TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
 {
-    CreateDirectoryA((dir / "alpha").c_str(), nullptr);
+    const std::string longName = "alpha, a folder whose name is far wider than its button";
+    CreateDirectoryA((dir / longName).c_str(), nullptr);
     CreateDirectoryA((dir / "beta").c_str(), nullptr);
     Skin one, two;
     one.title = "First";
@@ -269,7 +338,13 @@ TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
     ASSERT_EQ(2u, view->personalButtons().size());
     EXPECT_EQ("FolderButton32", ClassOf(view->folderButtons()[0]->hwnd()));
     EXPECT_EQ("TavikButton32", ClassOf(view->personalButtons()[0]->hwnd()));
-    EXPECT_EQ("alpha", TextOf(view->folderButtons()[0]->hwnd()));
+    // The long name is shown shortened once the button is painted.
+    HWND alpha = view->folderButtons()[0]->hwnd();
+    RedrawWindow(alpha, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const std::string shown = TextOf(alpha);
+    EXPECT_LT(shown.size(), longName.size());
+    EXPECT_EQ("alpha", shown.substr(0, 5));
+    EXPECT_EQ("...", shown.substr(shown.size() - 3));
     EXPECT_EQ("beta", TextOf(view->folderButtons()[1]->hwnd()));
     EXPECT_EQ("one", TextOf(view->personalButtons()[0]->hwnd()));
     // The caption is the name on disk, not the stored skin name.
@@ -287,11 +362,37 @@ TEST_F(ManagerFrame, PersonalPageShowsFoldersThenPersonalFiles)
     const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
     EXPECT_EQ(0xE9E9E9u, bits[0] & 0xFFFFFF);
 
-    // Entering a folder by its button.
+    // Entering a folder by its button: by its whole name.
     SendMessageA(view->hwnd(), WM_COMMAND, 10, 0);
-    EXPECT_EQ(dir.path() + "alpha\\", doc->folder());
+    EXPECT_EQ(dir.path() + longName + "\\", doc->folder());
     EXPECT_EQ(0, view->totalSize().cy);  // an empty folder scrolls nothing
     EXPECT_TRUE(view->folderButtons().empty());
+}
+
+TEST_F(ManagerFrame, APreviewLoadsWhateverTheTemporaryPathsLength)
+{
+    MakePersonalFile(dir, dir / "long.tvf", Skin());
+    char tmp[32768] = "", temp[32768] = "";
+    GetEnvironmentVariableA("TMP", tmp, sizeof tmp);
+    GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    // 249 characters leave no room for a temporary file name in MAX_PATH;
+    // 300 are more than MAX_PATH itself.
+    for (size_t length : {size_t(249), size_t(300)}) {
+        const std::string longPath = "C:\\" + std::string(length - 3, 'a');
+        SetEnvironmentVariableA("TMP", longPath.c_str());
+        SetEnvironmentVariableA("TEMP", longPath.c_str());
+        Show(dir.path());
+        ASSERT_EQ(1u, view->personalButtons().size()) << length;
+        HBITMAP face = view->personalButtons()[0]->face();
+        ASSERT_NE(nullptr, face) << length;
+        DIBSECTION section;
+        ASSERT_TRUE(GetObjectA(face, sizeof section, &section)) << length;
+        const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+        const int middle = mgr::kFaceSize / 2;
+        EXPECT_EQ(0x2060C0u, bits[middle * mgr::kFaceSize + middle] & 0xFFFFFF) << length;  // the preview's diagonal
+    }
+    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
 }
 
 TEST_F(ManagerFrame, AClickOpensTheFileUnderItsNameOnDisk)
@@ -308,11 +409,45 @@ TEST_F(ManagerFrame, AClickOpensTheFileUnderItsNameOnDisk)
     SendMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 20));
     SendMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(20, 20));
     const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
-    EXPECT_EQ(view->launchPlace.browserPath + " -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
+    EXPECT_EQ("\"" + view->launchPlace.browserPath + "\" -c:" + cache + "ondisk.tvc -u:" + skin.startUrl + "\n",
               BrowserRecord(windows.path()));
     EXPECT_EQ(kConfig, ReadText(cache + "ondisk.tvc"));
     EXPECT_EQ(kPackage, ReadText(cache + "ondisk.tvd"));
     EXPECT_FALSE(FileExists(cache + "stored.tvc"));
+}
+
+TEST_F(ManagerFrame, AFileWithoutAUsablePreviewGetsAPlainButtonThatOpens)
+{
+    CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(), (windows / "tvfbrowser.tve").c_str(), FALSE);
+    view->launchPlace.browserPath = windows / "tvfbrowser.tve";
+    Skin empty, junk;
+    empty.preview = "";  // a preview of length 0 is valid
+    junk.preview = "BM not a bitmap at all";
+    MakePersonalFile(dir, dir / "empty.tvf", empty);
+    MakePersonalFile(dir, dir / "junk.tvf", junk);
+    DeleteFileA((dir / "p.bmp").c_str());
+    DeleteFileA((dir / "src.tvc").c_str());
+    DeleteFileA((dir / "src.tvd").c_str());
+    Show(dir.path());
+    ASSERT_EQ(2u, view->personalButtons().size());
+    for (int i = 0; i < 2; ++i) {
+        const CPersonalButton& button = *view->personalButtons()[i];
+        EXPECT_EQ(i == 0 ? "empty" : "junk", TextOf(button.hwnd()));
+        // A plain face: page grey all over.
+        DIBSECTION section;
+        ASSERT_TRUE(GetObjectA(button.face(), sizeof section, &section)) << i;
+        EXPECT_EQ(120, section.dsBm.bmWidth);
+        EXPECT_EQ(120, section.dsBm.bmHeight);
+        const uint32_t* bits = static_cast<const uint32_t*>(section.dsBm.bmBits);
+        for (int at : {0, 60 * 120 + 60, 120 * 120 - 1})
+            EXPECT_EQ(0xE9E9E9u, bits[at] & 0xFFFFFF) << i << " at " << at;
+    }
+    // And it opens from the page.
+    SendMessageA(view->hwnd(), WM_COMMAND, GetDlgCtrlID(view->personalButtons()[0]->hwnd()), 0);
+    const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
+    EXPECT_EQ("\"" + view->launchPlace.browserPath + "\" -c:" + cache + "empty.tvc -u:" + empty.startUrl + "\n",
+              BrowserRecord(windows.path()));
+    EXPECT_EQ(kConfig, ReadText(cache + "empty.tvc"));
 }
 
 TEST_F(ManagerFrame, ButtonsWrapAndScroll)
@@ -355,7 +490,11 @@ TEST_F(ManagerFrame, ButtonsWrapAndScroll)
 TEST_F(ManagerFrame, UpToTheDrivesAndBack)
 {
     Show("C:\\");
-    SendMessageA(frame->hwnd(), WM_COMMAND, ID_UPTO_FOLDER, 0);
+    // A click on the title bar's "Upto folder" button reaches the frame.
+    ASSERT_EQ(2u, frame->titleBar().buttons().size());
+    HWND upto = frame->titleBar().buttons()[1].button->hwnd();
+    SendMessageA(upto, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(upto, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
     EXPECT_EQ("Drives", doc->title());
     EXPECT_EQ("Drives - Tavik Personal", TextOf(frame->hwnd()));
     EXPECT_TRUE(doc->showingDrives());
@@ -376,26 +515,71 @@ TEST_F(ManagerFrame, UpToTheDrivesAndBack)
     EXPECT_EQ("C:\\ - Tavik Personal", TextOf(frame->hwnd()));
 }
 
-TEST_F(ManagerFrame, FileInfoDialogShowsTheHeader)
+namespace {
+
+// Chooses an entry of the next popup menu by its underlined letter.
+class MenuChooser {
+public:
+    explicit MenuChooser(char letter) : letter_(letter)
+    {
+        thread_ = CreateThread(nullptr, 0, Run, this, 0, nullptr);
+    }
+    ~MenuChooser()
+    {
+        WaitForSingleObject(thread_, 10000);
+        CloseHandle(thread_);
+    }
+    bool Found() const { return found_; }
+
+private:
+    static DWORD WINAPI Run(void* param)
+    {
+        auto* self = static_cast<MenuChooser*>(param);
+        for (int i = 0; i < 500; ++i) {
+            HWND menu = FindWindowA("#32768", nullptr);
+            if (menu && IsWindowVisible(menu)) {
+                self->found_ = true;
+                PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(self->letter_), 0);
+                return 0;
+            }
+            Sleep(10);
+        }
+        return 0;
+    }
+    char letter_;
+    volatile bool found_ = false;
+    HANDLE thread_;
+};
+
+}  // namespace
+
+TEST_F(ManagerFrame, TheButtonMenuShowsTheHeaderAndOpens)
 {
+    CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(), (windows / "tvfbrowser.tve").c_str(), FALSE);
+    view->launchPlace.browserPath = windows / "tvfbrowser.tve";
     Skin skin;
     MakePersonalFile(dir, dir / "info.tvf", skin);
     Show(dir.path());
     ASSERT_EQ(1u, view->personalButtons().size());
+    HWND button = view->personalButtons()[0]->hwnd();
     std::string fields[5];
     std::string caption;
-    DialogDriver driver(GetCurrentThreadId(), [&](HWND d) {
-        const int ids[5] = {IDC_INFO_TITLE, IDC_INFO_TIME, IDC_INFO_SIZE, IDC_INFO_AUTHOR, IDC_INFO_COMMENT};
-        for (int i = 0; i < 5; ++i) {
-            char text[1024] = "";
-            GetDlgItemTextA(d, ids[i], text, sizeof text);
-            fields[i] = text;
-        }
-        caption = TextOf(d);
-        PostMessageA(d, WM_COMMAND, IDOK, 0);
-    });
-    const int id = view->personalButtons()[0]->id();
-    SendMessageA(view->hwnd(), WM_COMMAND, id | 0x800, 0);
+    {
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND d) {
+            const int ids[5] = {IDC_INFO_TITLE, IDC_INFO_TIME, IDC_INFO_SIZE, IDC_INFO_AUTHOR, IDC_INFO_COMMENT};
+            for (int i = 0; i < 5; ++i) {
+                char text[1024] = "";
+                GetDlgItemTextA(d, ids[i], text, sizeof text);
+                fields[i] = text;
+            }
+            caption = TextOf(d);
+            PostMessageA(d, WM_COMMAND, IDOK, 0);
+        });
+        // "&Property" of the button's menu.
+        MenuChooser choose('p');
+        SendMessageA(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), MAKELPARAM(10, 10));
+        EXPECT_TRUE(choose.Found());
+    }
     EXPECT_EQ("Tavik Personal File Information", caption);
     EXPECT_EQ("Sea Skin", fields[0]);
     EXPECT_NE(std::string::npos, fields[1].find(" - ")) << fields[1];
@@ -403,6 +587,17 @@ TEST_F(ManagerFrame, FileInfoDialogShowsTheHeader)
     EXPECT_EQ(std::to_string(size) + " Bytes", fields[2]);
     EXPECT_EQ("Ann", fields[3]);
     EXPECT_EQ("line one\r\nline two", fields[4]);
+    EXPECT_FALSE(FileExists(windows / "browser-commandline.txt"));
+
+    // "&Open" starts the browser on the file.
+    {
+        MenuChooser choose('o');
+        SendMessageA(button, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(button), MAKELPARAM(10, 10));
+        EXPECT_TRUE(choose.Found());
+    }
+    const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
+    EXPECT_EQ(view->launchPlace.browserPath + " -c:" + cache + "info.tvc -u:" + skin.startUrl + "\n",
+              BrowserRecord(windows.path()));
 }
 
 TEST_F(ManagerFrame, NoButtonPastTheLastOneByteId)
@@ -508,16 +703,115 @@ TEST_F(ManagerFrame, FrameParts)
     char text[64] = "";
     GetMenuStringA(menu, IDM_ABOUTBOX, text, sizeof text, MF_BYCOMMAND);
     EXPECT_STREQ("About Tavik Personal", text);
-    // The recent-file list lives under the wizard's key.
-    HKEY key = nullptr;
-    fw::RecentFileList list("Software\\Local AppWizard-Generated Applications\\Tavik Personal", 4);
+    // The application's own recent-file list: four entries, newest first,
+    // under the wizard's key, read back here through the registry (emptied
+    // first: the prefix keeps what earlier runs wrote).
+    RegDeleteKeyA(HKEY_CURRENT_USER,
+                  "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List");
     for (const char* f : {"a", "b", "c", "d", "e", "B"})
-        list.Add(std::string("C:\\") + f);
-    EXPECT_EQ(std::vector<std::string>({"C:\\B", "C:\\e", "C:\\d", "C:\\c"}), list.files());
+        app.AddToRecentFileList(std::string("C:\\") + f);
+    HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER,
         "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List", 0,
         KEY_READ, &key));
+    std::vector<std::string> stored;
+    for (const char* name : {"File1", "File2", "File3", "File4", "File5"}) {
+        char value[MAX_PATH] = "";
+        DWORD type = 0, bytes = sizeof value;
+        if (RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &bytes) == ERROR_SUCCESS &&
+            type == REG_SZ)
+            stored.push_back(value);
+    }
     RegCloseKey(key);
+    EXPECT_EQ(std::vector<std::string>({"C:\\B", "C:\\e", "C:\\d", "C:\\c"}), stored);
+}
+
+TEST_F(ManagerFrame, TheInternetPagesBrowserIsControl122WithATabStop)
+{
+    SendMessageA(frame->hwnd(), WM_COMMAND, ID_PAGE_INTERNET, 0);
+    ASSERT_NE(nullptr, frame->internetView());
+    ASSERT_TRUE(frame->internetView()->hasBrowser());
+    HWND control = frame->internetView()->browser()->ControlWindow();
+    ASSERT_NE(nullptr, control);
+    EXPECT_EQ(frame->internetView()->hwnd(), GetParent(control));
+    EXPECT_EQ(122, GetDlgCtrlID(control));
+    EXPECT_EQ(control, GetDlgItem(frame->internetView()->hwnd(), 122));
+    EXPECT_EQ(static_cast<LONG>(WS_TABSTOP), GetWindowLongA(control, GWL_STYLE) & WS_TABSTOP);
+}
+
+TEST(ManagerPalette, APictureIsDrawnWithItsOwnColours)
+{
+    // An 8-bit picture: its colour table is the palette.
+    struct {
+        BITMAPINFOHEADER header;
+        RGBQUAD colours[256];
+    } info = {};
+    info.header.biSize = sizeof info.header;
+    info.header.biWidth = 4;
+    info.header.biHeight = 4;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 8;
+    info.colours[0] = {10, 20, 30, 0};   // blue, green, red
+    info.colours[1] = {200, 100, 50, 0};
+    info.colours[255] = {1, 2, 3, 0};
+    void* bits = nullptr;
+    fw::UniqueBitmap eight(CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS, &bits,
+                                            nullptr, 0));
+    ASSERT_TRUE(eight);
+    fw::UniquePalette palette(PaletteOf(eight.get()));
+    ASSERT_TRUE(palette);
+    ASSERT_EQ(256u, GetPaletteEntries(palette.get(), 0, 0, nullptr));
+    PALETTEENTRY entries[256];
+    ASSERT_EQ(256u, GetPaletteEntries(palette.get(), 0, 256, entries));
+    EXPECT_EQ(30, entries[0].peRed);
+    EXPECT_EQ(20, entries[0].peGreen);
+    EXPECT_EQ(10, entries[0].peBlue);
+    EXPECT_EQ(50, entries[1].peRed);
+    EXPECT_EQ(200, entries[1].peBlue);
+    EXPECT_EQ(3, entries[255].peRed);
+    EXPECT_EQ(1, entries[255].peBlue);
+    // A deeper picture is drawn with a halftone palette; nothing without one.
+    uint32_t* pixels = nullptr;
+    fw::UniqueBitmap deep(CreateTopDownDib32(4, 4, &pixels));
+    fw::UniquePalette halftone(PaletteOf(deep.get()));
+    ASSERT_TRUE(halftone);
+    EXPECT_LT(16u, GetPaletteEntries(halftone.get(), 0, 0, nullptr));
+    EXPECT_EQ(nullptr, PaletteOf(nullptr));
+}
+
+TEST_F(ManagerFrame, ButtonsRealiseTheirPalettesAndAPressTakesTheFocus)
+{
+    CreateDirectoryA((dir / "alpha").c_str(), nullptr);
+    MakePersonalFile(dir, dir / "one.tvf", Skin());
+    Show(dir.path());
+    ASSERT_EQ(1u, view->folderButtons().size());
+    ASSERT_EQ(1u, view->personalButtons().size());
+    ASSERT_FALSE(frame->titleBar().buttons().empty());
+    const CImageButton* upto = frame->titleBar().buttons()[1].button.get();
+    std::vector<HWND> pictures = {view->folderButtons()[0]->hwnd(), view->personalButtons()[0]->hwnd(),
+                                  upto->hwnd()};
+    EXPECT_NE(nullptr, view->folderButtons()[0]->palette());
+    EXPECT_NE(nullptr, view->personalButtons()[0]->palette());
+    EXPECT_NE(nullptr, upto->palette());
+    for (HWND w : pictures) {
+        // Asked to take the palette, each realises its own and says so.
+        EXPECT_EQ(TRUE, SendMessageA(w, WM_QUERYNEWPALETTE, 0, 0)) << ClassOf(w);
+        // Its own realisation comes back as a change: nothing more to do.
+        EXPECT_EQ(0, SendMessageA(w, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(w), 0)) << ClassOf(w);
+    }
+    // The frame, a top-level window, hands the question on to them.
+    EXPECT_EQ(TRUE, SendMessageA(frame->hwnd(), WM_QUERYNEWPALETTE, 0, 0));
+
+    // A press on a title-bar button takes the focus; released outside, it sends nothing.
+    SetFocus(view->hwnd());
+    SendMessageA(upto->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(upto->hwnd(), GetFocus());
+    SendMessageA(upto->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(-20, -20));
+    EXPECT_EQ(dir.path(), doc->folder());
+    // So does a press on a page button.
+    SendMessageA(view->personalButtons()[0]->hwnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_EQ(view->personalButtons()[0]->hwnd(), GetFocus());
+    SendMessageA(view->personalButtons()[0]->hwnd(), WM_LBUTTONUP, 0, MAKELPARAM(-20, -20));
 }
 
 TEST_F(ManagerFrame, MinimumDragSize)
@@ -568,6 +862,71 @@ TEST(ManagerResources, EnglishAndJapanese)
     EXPECT_EQ(info.bmWidth * 4, info.bmHeight);
 }
 
+std::wstring StringIn(WORD language, UINT id)
+{
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceExW(self, reinterpret_cast<LPCWSTR>(RT_STRING), MAKEINTRESOURCEW(id / 16 + 1),
+                                  language);
+    if (found == nullptr)
+        return L"";
+    const WCHAR* entry = static_cast<const WCHAR*>(LockResource(LoadResource(self, found)));
+    for (UINT i = 0; i < id % 16; ++i)
+        entry += 1 + *entry;
+    return std::wstring(entry + 1, *entry);
+}
+
+TEST(ManagerResources, PageTextsInEnglishAndJapanese)
+{
+    const WORD english = MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US);
+    const WORD japanese = MAKELANGID(LANG_JAPANESE, SUBLANG_DEFAULT);
+    struct Case {
+        UINT id;
+        const wchar_t* english;
+    } cases[] = {
+        {IDS_PAGE_MYTAVIK, L"My Tavik"},
+        {IDS_PAGE_VISITED, L"Visited Tavik"},
+        {IDS_PAGE_INTERNET, L"Tavik Internet"},
+        {IDS_TIP_BROWSE_FIRST, L"Browse folder"},
+        {IDS_TIP_UPTO_FIRST, L"Upto folder"},
+        {IDS_TIP_BROWSE, L"Browse Folder"},
+        {IDS_TIP_UPTO, L"Upto Folder"},
+        {IDS_TIP_REFRESH, L"Refresh"},
+        {IDS_TIP_CLEAR, L"Clear all cache"},
+        {IDS_PICK_FOLDER_TITLE, L"Select Directory to Browse Tavik Personal File"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.english, StringIn(english, c.id)) << c.id;
+        const std::wstring translated = StringIn(japanese, c.id);
+        EXPECT_FALSE(translated.empty()) << c.id;
+        EXPECT_NE(c.english, translated) << c.id;
+    }
+    EXPECT_EQ(L"\u30de\u30a4 Tavik", StringIn(japanese, IDS_PAGE_MYTAVIK));
+}
+
+TEST(ManagerRecentFiles, OnlyAFolderThatOpenedIsListed)
+{
+    const char kList[] = "Software\\Local AppWizard-Generated Applications\\Tavik Personal\\Recent File List";
+    ScratchDir folder;
+    for (bool opens : {false, true}) {
+        RegDeleteKeyA(HKEY_CURRENT_USER, kList);
+        const std::string path = opens ? folder.path() : folder / "missing";
+        ComponentStage components;
+        CTavPersonalApp app{GetModuleHandleA(nullptr)};
+        ASSERT_TRUE(StageComponents(components, app));
+        ASSERT_TRUE(app.InitInstance("/nologo \"" + path + "\""));
+        const fw::RecentFileList* list = app.recentFiles();
+        ASSERT_NE(nullptr, list);
+        if (opens)
+            EXPECT_EQ(std::vector<std::string>({path}), list->files());
+        else
+            EXPECT_TRUE(list->files().empty()) << list->files()[0];
+        fw::RecentFileList stored("Software\\Local AppWizard-Generated Applications\\Tavik Personal", 4);
+        stored.Load();
+        EXPECT_EQ(opens ? 1u : 0u, stored.files().size());
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, kList);
+}
+
 TEST(ManagerSplash, AKeyClosesTheSplash)
 {
     ComponentStage components;
@@ -577,6 +936,9 @@ TEST(ManagerSplash, AKeyClosesTheSplash)
     CSplashWindow* splash = app.frame()->splash();
     ASSERT_NE(nullptr, splash);
     EXPECT_TRUE(splash->visible());
+    // Drawn with its palette, which it realises when asked.
+    EXPECT_NE(nullptr, splash->palette());
+    EXPECT_EQ(TRUE, SendMessageA(splash->hwnd(), WM_QUERYNEWPALETTE, 0, 0));
     RECT r;
     GetWindowRect(splash->hwnd(), &r);
     EXPECT_EQ(360, r.right - r.left);

@@ -23,6 +23,7 @@
 #include "skinui/skin_profile.h"
 #include "tests/support/bmp_writer.h"
 #include "tests/support/cab_writer.h"
+#include "tests/support/leak_probe.h"
 #include "tests/support/win_files.h"
 #include "tests/support/win_ui.h"
 
@@ -46,6 +47,7 @@ struct PersonalSkin {
     std::string name = "skin";
     int width = 160, height = 120;
     bool banded = true;  // resize strips and a cursor area
+    std::string background = "back.bmp";  // BACKGROUND
     std::string key;     // ENCRYPTKEY; empty: not enciphered
     std::string config;  // further lines of [APPLICATION] and button sections
     std::vector<uint32_t> pixels;
@@ -69,7 +71,7 @@ struct PersonalSkin {
         std::string tvc = "[APPLICATION]\r\nNAME=Personal Test\r\nDIR=" + TestServerUrl("/home.html") +
                           "\r\nX=30\r\nY=40\r\nCX=" + std::to_string(width) +
                           "\r\nCY=" + std::to_string(height) +
-                          "\r\nLAUNCHOPTION=0\r\nBACKGROUND=back.bmp\r\n"
+                          "\r\nLAUNCHOPTION=0\r\nBACKGROUND=" + background + "\r\n"
                           "WEBCONTROLLOCATION=50,40,150,100\r\nURLEDITLOCATION=50,8,150,28\r\n"
                           "STATUSLOCATION=50,100,150,118\r\n";
         if (banded)
@@ -203,6 +205,7 @@ TEST(PersonalResources, EnglishAndJapanese)
         {IDS_MAIL_NOT_INSTALLED, L"Mail client is not installed",
          L"メール送信用ソフトがインストールされていません"},
         {IDS_CAPTION_ERROR, L"Tavik Error", L"Tavik Error"},
+        {IDS_SKIN_UNUSABLE, L"This skin cannot be used.", L"このスキンは使用できません。"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(c.english, StringIn(english, c.id)) << c.id;
@@ -280,6 +283,12 @@ public:
         return true;
     }
     bool Ended(DWORD ms) const { return WaitForSingleObject(info_.hProcess, ms) == WAIT_OBJECT_0; }
+    DWORD ExitCode() const
+    {
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(info_.hProcess, &code);
+        return code;
+    }
     bool Close(HWND frame) const
     {
         PostMessageA(frame, WM_CLOSE, 0, 0);
@@ -368,6 +377,42 @@ TEST_F(PersonalProgram, BothOrdersOfTheCommandLineOpenTheSkinAndTheAddress)
         EXPECT_TRUE(FileExists(skin.Config()));
         EXPECT_TRUE(FileExists(skin.Package()));
     }
+}
+
+TEST_F(PersonalProgram, AConfigurationPathWithSlashesUnpacksBesideIt)
+{
+    PersonalSkin skin;
+    skin.Write();
+    std::string slashed = skin.Config();
+    for (char& c : slashed)
+        if (c == '\\')
+            c = '/';
+    char cwd[MAX_PATH] = "";
+    GetCurrentDirectoryA(sizeof cwd, cwd);
+    const std::string stray = std::string(cwd) + "\\back.bmp";
+    DeleteFileA(stray.c_str());
+    Program program("-c:" + slashed + " -u:" + TestServerUrl("/slashed.html"));
+    HWND frame = program.Frame();
+    ASSERT_NE(nullptr, frame);
+    // The package went beside the configuration, not into the current folder.
+    EXPECT_TRUE(FileExists(skin.dir / "back.bmp"));
+    EXPECT_FALSE(FileExists(stray));
+    ASSERT_TRUE(program.Close(frame));
+    EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
+    DeleteFileA(stray.c_str());
+}
+
+TEST_F(PersonalProgram, ASkinWithoutItsBackgroundEndsTheProgram)
+{
+    PersonalSkin skin;
+    const std::string junk = "not a cabinet";
+    skin.package.assign(junk.begin(), junk.end());
+    skin.Write();
+    Program program(skin.Args(TestServerUrl("/nobackground.html")));
+    ASSERT_TRUE(program.Started());
+    EXPECT_TRUE(program.Ended(10000));
+    EXPECT_EQ(1u, program.ExitCode());
+    EXPECT_EQ(0, Requests("/nobackground.html"));
 }
 
 TEST_F(PersonalProgram, AnEmptyAddressStartsAtTheSkinsHome)
@@ -603,21 +648,27 @@ TEST_F(Personal, EncipheredPackagesGoThroughATemporaryCopy)
     PersonalSkin skin;
     skin.key = "secret key";
     skin.Write();
+    // The deciphered copy is "tvd00002.tmp" beside the package, made and
+    // removed during the start; the client's own name is left alone.
+    ASSERT_TRUE(WriteBytes(skin.dir / "tvd00002.tmp", std::string("an earlier copy")));
+    ASSERT_TRUE(WriteBytes(skin.dir / "tvd00001.tmp", std::string("the client's copy")));
     PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
     ASSERT_NE(nullptr, b);
     EXPECT_TRUE(FileExists(skin.dir / "back.bmp"));
-    EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
+    EXPECT_FALSE(FileExists(skin.dir / "tvd00002.tmp"));
+    EXPECT_TRUE(FileExists(skin.dir / "tvd00001.tmp"));
     browser_.reset();
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
 
-    // ENCRYPT without a key: the package is unreadable, the window still opens.
+    // ENCRYPT without a key: the package is unreadable and nothing is
+    // unpacked; without its background the window is not made.
     PersonalSkin keyless;
     keyless.Write(true);
-    b = Open(keyless, TestServerUrl("/a.html"));
-    ASSERT_NE(nullptr, b);
+    PersonalBrowser unreadable(GetModuleHandleA(nullptr));
+    EXPECT_TRUE(unreadable.Open(keyless.Args(TestServerUrl("/a.html")).c_str()));
     EXPECT_FALSE(FileExists(keyless.dir / "back.bmp"));
-    EXPECT_FALSE(FileExists(keyless.dir / SkinPackage::kBrowserDecipheredName));
-    EXPECT_TRUE(IsWindow(b->FrameWindow()));
+    EXPECT_FALSE(FileExists(keyless.dir / "tvd00002.tmp"));
+    EXPECT_FALSE(unreadable.CreateMainWindow(SW_SHOWNOACTIVATE));
 }
 
 TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
@@ -629,24 +680,115 @@ TEST_F(Personal, APackageThatCannotBeReadLeavesNoCopy)
     HANDLE lock = CreateFileA(skin.Package().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, lock);
-    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    PersonalBrowser browser(GetModuleHandleA(nullptr));
+    EXPECT_TRUE(browser.Open(skin.Args(TestServerUrl("/a.html")).c_str()));
     CloseHandle(lock);
-    ASSERT_NE(nullptr, b);
-    EXPECT_FALSE(FileExists(skin.dir / SkinPackage::kBrowserDecipheredName));
+    EXPECT_FALSE(FileExists(skin.dir / "tvd00002.tmp"));
     EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
+    // Without its background the skin has no size: the window is not made
+    // (it is not laid out as 0 x 0), and the program ends.
+    EXPECT_FALSE(browser.CreateMainWindow(SW_SHOWNOACTIVATE));
+    EXPECT_EQ(nullptr, browser.FrameWindow());
 }
 
-TEST_F(Personal, StoredNamesOutsideTheFolderAreRefused)
+// The folder above a skin's folder.
+std::string ParentOf(const PersonalSkin& skin)
 {
-    PersonalSkin skin;
-    skin.package = BuildStoredCabinet({{"back.bmp", "BM"}, {"..\\escaped.txt", "x"}});
-    skin.Write();
-    const std::string escaped = skin.dir.path().substr(0, skin.dir.path().size() - 1);
-    const std::string parent = escaped.substr(0, escaped.rfind('\\') + 1);
-    DeleteFileA((parent + "escaped.txt").c_str());
-    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
-    ASSERT_NE(nullptr, b);
-    EXPECT_FALSE(FileExists(parent + "escaped.txt"));
+    const std::string folder = skin.dir.path().substr(0, skin.dir.path().size() - 1);
+    return folder.substr(0, folder.rfind('\\') + 1);
+}
+
+// Runs `act` and answers the text and caption of the message box it shows.
+std::pair<std::string, std::string> MessageShownBy(const std::function<void()>& act)
+{
+    std::pair<std::string, std::string> shown;
+    {
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
+            char buffer[1100] = "";
+            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+            shown.first = buffer;
+            GetWindowTextA(box, buffer, sizeof buffer);
+            shown.second = buffer;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }, 0, DialogDriver::IsMessageBox);
+        act();
+    }
+    return shown;
+}
+
+TEST_F(Personal, APackageWithANameOutsideTheFolderIsRefused)
+{
+    for (const char* name : {"..\\escaped.txt", "nul.txt", "sub\\x.txt"}) {
+        SCOPED_TRACE(name);
+        PersonalSkin skin;
+        skin.package = BuildStoredCabinet({{"back.bmp", "BM"}, {name, "x"}});
+        skin.Write();
+        const std::string parent = ParentOf(skin);
+        DeleteFileA((parent + "escaped.txt").c_str());
+        EXPECT_EQ("This skin cannot be used.",
+                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }).first);
+        EXPECT_FALSE(FileExists(parent + "escaped.txt"));
+        EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));
+        browser_.reset();
+    }
+}
+
+TEST_F(Personal, ASkinNamingAFileOutsideItsFolderIsRefusedAndNothingIsDeleted)
+{
+    struct Key {
+        std::string background, config;
+    } keys[] = {
+        {"..\\victim.bmp", ""},
+        {"back.bmp", ButtonSection(1, "0,40,10,50", "BACK") + "[BTN2]\r\nBMP=..\\victim.bmp\r\n"},
+        {"back.bmp", "[ANI1]\r\nLOCATION=0,0,8,8\r\nBMP=CON.bmp\r\n"},
+    };
+    for (const Key& k : keys) {
+        SCOPED_TRACE(k.background + k.config);
+        PersonalSkin skin;
+        skin.background = k.background;
+        skin.config = "BTNNUMBER=2\r\nANINUMBER=1\r\n" + k.config;
+        skin.Write();
+        const std::string victim = ParentOf(skin) + "victim.bmp";
+        ASSERT_TRUE(WriteBytes(victim, "not the skin's"));
+        EXPECT_EQ("This skin cannot be used.",
+                  MessageShownBy([&] { EXPECT_EQ(nullptr, Open(skin, TestServerUrl("/a.html"))); }).first);
+        EXPECT_FALSE(FileExists(skin.dir / "back.bmp"));  // nothing extracted
+        browser_.reset();
+        EXPECT_TRUE(FileExists(victim));
+        DeleteFileA(victim.c_str());
+    }
+    // Every key named, ordinary names: the window opens.
+    PersonalSkin good;
+    good.config = "BTNNUMBER=1\r\nANINUMBER=1\r\n" + ButtonSection(1, "0,40,10,50", "BACK") +
+                  "[ANI1]\r\nLOCATION=0,0,8,8\r\nBMP=b.bmp\r\n";
+    good.Write();
+    ASSERT_NE(nullptr, Open(good, TestServerUrl("/a.html")));
+    EXPECT_TRUE(FileExists(good.dir / "back.bmp"));
+}
+
+TEST_F(Personal, APackagePastItsBoundOrOverItsConfigurationIsRefused)
+{
+    PersonalSkin bomb;
+    CabEntry huge{"huge.bin", std::string(1000, 'h')};
+    huge.declaredSize = 134217729;  // one byte past 128 MB
+    bomb.package = BuildStoredCabinet({{"back.bmp", "BM"}, huge});
+    bomb.Write();
+    EXPECT_EQ("This skin cannot be used.",
+              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(bomb, TestServerUrl("/a.html"))); }).first);
+    EXPECT_FALSE(FileExists(bomb.dir / "back.bmp"));
+    EXPECT_FALSE(FileExists(bomb.dir / "huge.bin"));
+    browser_.reset();
+
+    PersonalSkin over;
+    over.package = BuildStoredCabinet({{"back.bmp", "BM"}, {"SKIN.tvc", "[APPLICATION]\r\n"}});
+    over.Write();
+    std::string before, after;
+    ASSERT_TRUE(ReadBytes(over.Config(), &before));
+    EXPECT_EQ("This skin cannot be used.",
+              MessageShownBy([&] { EXPECT_EQ(nullptr, Open(over, TestServerUrl("/a.html"))); }).first);
+    ASSERT_TRUE(ReadBytes(over.Config(), &after));
+    EXPECT_EQ(before, after);
+    EXPECT_FALSE(FileExists(over.dir / "back.bmp"));
 }
 
 TEST_F(Personal, EventsReachTheWindow)
@@ -679,6 +821,11 @@ TEST_F(Personal, EventsReachTheWindow)
 
     sink->OnStatusTextChange("Loading the page");
     EXPECT_STREQ("Loading the page", b->Frame().StatusText());
+    // The status line keeps 2084 characters, and no more.
+    for (size_t length : {2084u, 2085u, 3000u}) {
+        sink->OnStatusTextChange(std::string(length, 's').c_str());
+        EXPECT_EQ(std::string(2084, 's'), b->Frame().StatusText()) << length;
+    }
 
     // Button 2 is list index 0 (id 128), button 1 index 1 (id 129).
     HWND back = GetDlgItem(frame, kButtonIdBase + 1), forward = GetDlgItem(frame, kButtonIdBase);
@@ -712,8 +859,13 @@ TEST_F(Personal, NavigateWrapsTheCurrentPageOnce)
 {
     PersonalSkin skin;
     const std::string wrap = TestServerUrl("/wrap?u=");
-    skin.config = "BTNNUMBER=2\r\n" + ButtonSection(1, "10,40,30,60", "NAVIGATE:" + wrap + "%%URL%%") +
-                  ButtonSection(2, "10,70,30,90", "NAVIGATE:.\\local.html");
+    skin.config = "BTNNUMBER=2\r\nANINUMBER=2\r\n" +
+                  ButtonSection(1, "10,40,30,60", "NAVIGATE:" + wrap + "%%URL%%") +
+                  ButtonSection(2, "10,70,30,90", "NAVIGATE:.\\local.html") +
+                  "[ANI1]\r\nLOCATION=10,95,30,115\r\nBMP=b.bmp\r\nFRAME=3\r\nDELAY=50\r\n"
+                  "FUNCTION=NAVIGATE:.\\first.html\r\n"
+                  "[ANI2]\r\nLOCATION=35,95,55,115\r\nBMP=b.bmp\r\nFRAME=3\r\nDELAY=50\r\n"
+                  "FUNCTION=NAVIGATE:.\\second.html\r\n";
     skin.Write();
     PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
     ASSERT_NE(nullptr, b);
@@ -730,6 +882,16 @@ TEST_F(Personal, NavigateWrapsTheCurrentPageOnce)
     SendMessageA(frame, WM_COMMAND, kButtonIdBase, 0);
     const std::string folder = ProgramFolder();
     EXPECT_EQ(folder.substr(0, folder.size() - 1) + "\\local.html", b->LastNavigation());
+
+    // A click on an animation runs its command: ANI1 is list index 1, id 51.
+    ASSERT_NE(nullptr, b->Controls().Animation(1));
+    HWND first = b->Controls().Animation(1)->GetHwnd();
+    EXPECT_EQ(51, GetDlgCtrlID(first));
+    SendMessageA(first, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    SendMessageA(first, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(folder.substr(0, folder.size() - 1) + "\\first.html", b->LastNavigation());
+    SendMessageA(frame, WM_COMMAND, 50, 0);
+    EXPECT_EQ(folder.substr(0, folder.size() - 1) + "\\second.html", b->LastNavigation());
 }
 
 TEST_F(Personal, StartAddressRelativeToTheProgram)
@@ -740,24 +902,6 @@ TEST_F(Personal, StartAddressRelativeToTheProgram)
     ASSERT_NE(nullptr, b);
     const std::string folder = ProgramFolder();
     EXPECT_EQ(folder + "start.html", b->LastNavigation());
-}
-
-// Runs `act` and answers the text and caption of the message box it shows.
-std::pair<std::string, std::string> MessageShownBy(const std::function<void()>& act)
-{
-    std::pair<std::string, std::string> shown;
-    {
-        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
-            char buffer[1100] = "";
-            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
-            shown.first = buffer;
-            GetWindowTextA(box, buffer, sizeof buffer);
-            shown.second = buffer;
-            PostMessageA(box, WM_COMMAND, IDOK, 0);
-        }, 0, DialogDriver::IsMessageBox);
-        act();
-    }
-    return shown;
 }
 
 TEST_F(Personal, MailNeedsAMailClient)
@@ -787,6 +931,31 @@ TEST_F(Personal, MailNeedsAMailClient)
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, "software\\clients\\mail");
 }
 
+TEST_F(Personal, AnAddressTooLongToNavigateIsRefusedWithAMessage)
+{
+    PersonalSkin skin;
+    skin.config = "BTNNUMBER=1\r\n" + ButtonSection(1, "10,40,30,60", "NAVIGATE:http://wrap.example/?u=%%URL%%");
+    skin.Write();
+    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    ASSERT_NE(nullptr, b);
+    // 2058 characters still go to the browser.
+    const std::string longest = "http://h/" + std::string(2058 - 9, 'a');
+    auto shown = MessageShownBy([&] { b->Navigate(longest.c_str()); });
+    EXPECT_EQ("", shown.first);
+    EXPECT_EQ(longest, b->LastNavigation());
+    // One more is refused, and the user is told.
+    const std::string tooLong = longest + "a";
+    shown = MessageShownBy([&] { b->Navigate(tooLong.c_str()); });
+    EXPECT_EQ("The address is longer than 2058 characters and cannot be opened.", shown.first);
+    EXPECT_EQ("Tavik Error", shown.second);
+    EXPECT_EQ(longest, b->LastNavigation());
+    // A wrapped page that grows past the limit is refused alike.
+    b->OnNavigateComplete(("http://site.example/" + std::string(2040, 'p')).c_str());
+    shown = MessageShownBy([&] { SendMessageA(b->FrameWindow(), WM_COMMAND, kButtonIdBase, 0); });
+    EXPECT_EQ("The address is longer than 2058 characters and cannot be opened.", shown.first);
+    EXPECT_EQ(longest, b->LastNavigation());
+}
+
 TEST_F(Personal, KeysFavoritesAndExit)
 {
     PersonalSkin skin;
@@ -800,12 +969,14 @@ TEST_F(Personal, KeysFavoritesAndExit)
     // Four fixed keys and the one hotkey that parses.
     ACCEL table[8];
     ASSERT_EQ(5, CopyAcceleratorTableA(b->Controls().Accelerators(), table, 8));
-    const WORD fixed[] = {kPersonalCommandBack, kPersonalCommandForward, kPersonalCommandRefresh,
-                          kPersonalCommandStop};
+    // Alt+Left 107, Alt+Right 108, F5 109, Escape 110.
+    const WORD fixed[] = {107, 108, 109, 110};
     const WORD keys[] = {VK_LEFT, VK_RIGHT, VK_F5, VK_ESCAPE};
+    const BYTE flags[] = {FVIRTKEY | FALT, FVIRTKEY | FALT, FVIRTKEY, FVIRTKEY};
     for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(fixed[i], table[i].cmd);
-        EXPECT_EQ(keys[i], table[i].key);
+        EXPECT_EQ(fixed[i], table[i].cmd) << i;
+        EXPECT_EQ(keys[i], table[i].key) << i;
+        EXPECT_EQ(flags[i], table[i].fVirt & ~FNOINVERT) << i;
     }
     EXPECT_EQ('Q', table[4].key);
     EXPECT_EQ(kButtonIdBase + 1, table[4].cmd);
@@ -887,3 +1058,123 @@ TEST_F(Personal, EnterInTheAddressBoxNavigates)
 }
 
 }  // namespace
+
+TEST_F(Personal, FavoritesItemsNavigateAndAMissingKeyIsTold)
+{
+    ScratchDir favorites;
+    ASSERT_TRUE(WriteBytes(favorites / "One.url", "[InternetShortcut]\r\nURL=" + TestServerUrl("/fav/one") + "\r\n"));
+    ASSERT_TRUE(WriteBytes(favorites / "Two.url", "[InternetShortcut]\r\nURL=" + TestServerUrl("/fav/two") + "\r\n"));
+    const char shellFolders[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders";
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, shellFolders, 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &key, nullptr));
+    // The key's values, put back at the end.
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (DWORD i = 0;; ++i) {
+        char name[256], value[MAX_PATH * 2];
+        DWORD nameSize = sizeof name, valueSize = sizeof value, type = 0;
+        if (RegEnumValueA(key, i, name, &nameSize, nullptr, &type, reinterpret_cast<BYTE*>(value), &valueSize) !=
+            ERROR_SUCCESS)
+            break;
+        if (type == REG_SZ)
+            saved.emplace_back(name, value);
+    }
+    const std::string folder = favorites.path().substr(0, favorites.path().size() - 1);
+    RegSetValueExA(key, "Favorites", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
+                   static_cast<DWORD>(folder.size() + 1));
+    RegCloseKey(key);
+    auto restore = [&] {
+        HKEY back = nullptr;
+        RegCreateKeyExA(HKEY_CURRENT_USER, shellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &back, nullptr);
+        RegDeleteValueA(back, "Favorites");
+        for (const auto& v : saved)
+            RegSetValueExA(back, v.first.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.second.c_str()),
+                           static_cast<DWORD>(v.second.size() + 1));
+        RegCloseKey(back);
+    };
+
+    PersonalSkin skin;
+    skin.Write();
+    PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+    ASSERT_NE(nullptr, b);
+    // The favorites follow the popup's two fixed entries, from id 50000.
+    HMENU popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, 40001, "&Add to favorite");
+    AppendMenuA(popup, MF_STRING, 40002, "&Modify favorite");
+    SendMessageA(b->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(4, GetMenuItemCount(popup));
+    EXPECT_EQ(50000u, GetMenuItemID(popup, 2));
+    EXPECT_EQ(50001u, GetMenuItemID(popup, 3));
+    SendMessageA(b->FrameWindow(), WM_COMMAND, MAKEWPARAM(50001, 0), 0);
+    EXPECT_EQ(TestServerUrl("/fav/two"), b->LastNavigation());
+    SendMessageA(b->FrameWindow(), WM_COMMAND, MAKEWPARAM(50000, 0), 0);
+    EXPECT_EQ(TestServerUrl("/fav/one"), b->LastNavigation());
+    DestroyMenu(popup);
+    browser_.reset();
+    // The closed window's quit message would end the next box at once.
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+
+    // Without the key: the message names it, and the program goes on
+    // without favorites.
+    RegDeleteKeyA(HKEY_CURRENT_USER, shellFolders);
+    std::pair<std::string, std::string> shown;
+    {
+        DialogDriver driver(GetCurrentThreadId(), [&](HWND box) {
+            char buffer[1100] = "";
+            GetDlgItemTextA(box, 0xFFFF, buffer, sizeof buffer);
+            shown.first = buffer;
+            GetWindowTextA(box, buffer, sizeof buffer);
+            shown.second = buffer;
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }, 0, DialogDriver::IsMessageBox);
+        b = Open(skin, TestServerUrl("/a.html"));
+    }
+    restore();
+    EXPECT_EQ("HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\explorer\\Shell Folders: "
+              "the value Favorites is missing, so the Favorites folder cannot be opened.",
+              shown.first);
+    EXPECT_EQ("Tavik Error", shown.second);
+    ASSERT_NE(nullptr, b);
+    popup = CreatePopupMenu();
+    AppendMenuA(popup, MF_STRING, 40001, "&Add to favorite");
+    AppendMenuA(popup, MF_STRING, 40002, "&Modify favorite");
+    SendMessageA(b->FrameWindow(), WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(popup), 0);
+    EXPECT_EQ(2, GetMenuItemCount(popup));
+    DestroyMenu(popup);
+}
+
+// Opening and closing the browser again and again leaves the process's
+// bytes, windows and objects where they were after a warm-up; each start
+// navigates once, which costs WinINet its own few bytes.
+TEST_F(Personal, FiftyOpensAndClosesLeaveNothing)
+{
+    PersonalSkin skin;
+    skin.key = "leak key";
+    skin.config = "BTNNUMBER=1\r\nANINUMBER=1\r\n" + ButtonSection(1, "10,40,30,60", "BACK", "ctrl+b") +
+                  "[ANI1]\r\nLOCATION=10,95,30,115\r\nBMP=b.bmp\r\nFRAME=3\r\nDELAY=50\r\nINDIGATOR=1\r\n";
+    skin.Write();
+    auto openAndClose = [&] {
+        PersonalBrowser* b = Open(skin, TestServerUrl("/a.html"));
+        ASSERT_NE(nullptr, b);
+        HWND frame = b->FrameWindow();
+        PostMessageA(frame, WM_CLOSE, 0, 0);
+        ASSERT_TRUE(PumpUntil([&] { return !IsWindow(frame); }, 5000));
+        browser_.reset();
+    };
+    for (int i = 0; i < 5; ++i)
+        openAndClose();
+    leak::Snapshot marks[6] = {leak::Take()};
+    for (int i = 0; i < 50; ++i) {
+        openAndClose();
+        if (i % 10 == 9)
+            marks[i / 10 + 1] = leak::Take();
+    }
+    for (int k = 0; k < 5; ++k)
+        leak::Report("10 opens", marks[k], marks[k + 1]);
+    leak::Report("50 opens", marks[0], marks[5]);
+    const long long perRequest = leak::WinInetBytesPerRequest(TestServerUrl("/a.html"));
+    leak::ExpectFlat(marks[0], marks[5], 50 * perRequest + leak::kHeapJitter);
+}
+

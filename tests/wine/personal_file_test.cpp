@@ -40,9 +40,18 @@ std::string Read(const std::string& path)
     return bytes;
 }
 
-std::string Field(const std::string& file, const pf::Field& f) { return file.substr(f.offset, f.size); }
+// The bytes of a written header at an offset and size of the stored layout.
+struct At {
+    size_t offset, size;
+};
+const At kMagicAt{0, 33}, kTitleAt{33, 33}, kAuthorAt{66, 33}, kCommentAt{99, 257},
+    kConfigPathAt{372, 261}, kPreviewPathAt{633, 261}, kSkinNameAt{894, 261},
+    kStartUrlAt{1155, 2085}, kDataUrlAt{3240, 2085}, kRightsAt{5325, 259}, kVersionAt{5584, 4},
+    kPreviewSizeAt{5588, 4}, kConfigSizeAt{5592, 4}, kPackageSizeAt{5596, 4};
 
-std::string Padded(const std::string& text, const pf::Field& f)
+std::string Field(const std::string& file, const At& f) { return file.substr(f.offset, f.size); }
+
+std::string Padded(const std::string& text, const At& f)
 {
     return text + std::string(f.size - text.size(), '\0');
 }
@@ -80,20 +89,20 @@ TEST(PersonalFile, WrittenByteForByteAndReadBack)
 
     const std::string out = Read(dir / "out.tvf");
     ASSERT_EQ(5600u + 9 + config.size() + 7, out.size());
-    EXPECT_EQ(Padded("Tavik Personal Version File V1.0", pf::kMagicField), Field(out, pf::kMagicField));
-    EXPECT_EQ(Padded("Title", pf::kTitle), Field(out, pf::kTitle));
-    EXPECT_EQ(Padded("Author", pf::kAuthor), Field(out, pf::kAuthor));
-    EXPECT_EQ(Padded("one\r\ntwo", pf::kComment), Field(out, pf::kComment));
-    EXPECT_EQ(Padded(s.config, pf::kConfigPath), Field(out, pf::kConfigPath));
-    EXPECT_EQ(Padded(s.preview, pf::kPreviewPath), Field(out, pf::kPreviewPath));
-    EXPECT_EQ(Padded("skin", pf::kSkinName), Field(out, pf::kSkinName));
-    EXPECT_EQ(Padded("http://127.0.0.1/start/", pf::kStartUrl), Field(out, pf::kStartUrl));
-    EXPECT_EQ(std::string(pf::kDataUrl.size, '\0'), Field(out, pf::kDataUrl));  // empty data URL
-    EXPECT_EQ(Padded("(c) someone", pf::kRights), Field(out, pf::kRights));
-    EXPECT_EQ(std::string("\x0C\0\0\0", 4), Field(out, pf::kSkinVersion));
-    EXPECT_EQ(std::string("\x09\0\0\0", 4), Field(out, pf::kPreviewSize));
-    EXPECT_EQ(static_cast<char>(config.size()), out[pf::kConfigSize.offset]);
-    EXPECT_EQ(std::string("\x07\0\0\0", 4), Field(out, pf::kPackageSize));
+    EXPECT_EQ(Padded("Tavik Personal Version File V1.0", kMagicAt), Field(out, kMagicAt));
+    EXPECT_EQ(Padded("Title", kTitleAt), Field(out, kTitleAt));
+    EXPECT_EQ(Padded("Author", kAuthorAt), Field(out, kAuthorAt));
+    EXPECT_EQ(Padded("one\r\ntwo", kCommentAt), Field(out, kCommentAt));
+    EXPECT_EQ(Padded(s.config, kConfigPathAt), Field(out, kConfigPathAt));
+    EXPECT_EQ(Padded(s.preview, kPreviewPathAt), Field(out, kPreviewPathAt));
+    EXPECT_EQ(Padded("skin", kSkinNameAt), Field(out, kSkinNameAt));
+    EXPECT_EQ(Padded("http://127.0.0.1/start/", kStartUrlAt), Field(out, kStartUrlAt));
+    EXPECT_EQ(std::string(kDataUrlAt.size, '\0'), Field(out, kDataUrlAt));  // empty data URL
+    EXPECT_EQ(Padded("(c) someone", kRightsAt), Field(out, kRightsAt));
+    EXPECT_EQ(std::string("\x0C\0\0\0", 4), Field(out, kVersionAt));
+    EXPECT_EQ(std::string("\x09\0\0\0", 4), Field(out, kPreviewSizeAt));
+    EXPECT_EQ(std::string(1, static_cast<char>(config.size())) + std::string(3, '\0'), Field(out, kConfigSizeAt));
+    EXPECT_EQ(std::string("\x07\0\0\0", 4), Field(out, kPackageSizeAt));
     // The creation time: the writer's clock, in UTC.
     const uint16_t year = static_cast<uint8_t>(out[356]) | static_cast<uint8_t>(out[357]) << 8;
     const uint16_t hour = static_cast<uint8_t>(out[364]);
@@ -127,8 +136,8 @@ TEST(PersonalFile, EmptyPreviewAndUpperCaseMagic)
     file.SetConfiguration(s.config);
     file.Write(dir / "a.tvf", s.preview, s.config, s.package);
     std::string out = Read(dir / "a.tvf");
-    EXPECT_EQ(std::string(4, '\0'), Field(out, pf::kPreviewSize));
-    EXPECT_EQ(std::string(4, '\0'), Field(out, pf::kSkinVersion));  // no version key
+    EXPECT_EQ(std::string(4, '\0'), Field(out, kPreviewSizeAt));
+    EXPECT_EQ(std::string(4, '\0'), Field(out, kVersionAt));  // no version key
     EXPECT_EQ("[Application]\r\n", out.substr(5600, 15));           // configuration at 5600
 
     std::memcpy(&out[0], "TAVIK PERSONAL VERSION FILE V1.0", 32);

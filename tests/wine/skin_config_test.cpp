@@ -6,6 +6,7 @@
 #include "skinui/skin_config.h"
 #include "skinui/skin_package.h"
 #include "skinui/skin_profile.h"
+#include "tests/support/cab_writer.h"
 #include "tests/support/win_files.h"
 
 namespace {
@@ -195,24 +196,107 @@ TEST_F(Skin, PathWithoutBackslashLeavesNamesRelative)
     EXPECT_STREQ("edge.pol", skin.edgeFile());
 }
 
-TEST_F(Skin, PlainPackageExtractsAndIsDeletedAgain)
+TEST_F(Skin, PlainPackageExtractsAndExactlyItsFilesAreDeletedAgain)
 {
     const std::string tvc = Write("p.tvc",
-        "[APPLICATION]\r\nBACKGROUND=back.bmp\r\nBTNNUMBER=1\r\nANINUMBER=1\r\n"
+        "[APPLICATION]\r\nBACKGROUND=back.bmp\r\nTAL=mine.dll\r\nBTNNUMBER=1\r\nANINUMBER=1\r\n"
         "[BTN1]\r\nBMP=b1.bmp\r\n[ANI1]\r\nBMP=a1.bmp\r\n");
-    Pack(scratch / "p.tvd", {{"back.bmp", "B"}, {"b1.bmp", "1"}, {"a1.bmp", "A"}, {"edge.pol", "E"}});
+    Pack(scratch / "p.tvd", {{"back.bmp", "B"}, {"b1.bmp", "1"}, {"a1.bmp", "A"}, {"edge.pol", "E"},
+                             {"extra.dat", "X"}});
+    // Named by the skin but there before the package: not the package's to delete.
+    ASSERT_TRUE(WriteBytes(scratch / "mine.dll", "M"));
     SkinConfig skin;
-    LoadSkinProfile(&skin, tvc.c_str());
-    ASSERT_TRUE(SkinPackage(skin).Extract((scratch / "p.tvd").c_str()));
+    ASSERT_TRUE(LoadSkinProfile(&skin, tvc.c_str()));
+    ASSERT_TRUE(SkinPackage(skin).Extract((scratch / "p.tvd").c_str(), tvc.c_str()));
     std::string bytes;
     ASSERT_TRUE(ReadBytes(scratch / "b1.bmp", &bytes));
     EXPECT_EQ("1", bytes);
+    EXPECT_EQ(5u, skin.extractedFiles().size());
+    SkinConfig copy;
+    copy.Assign(skin);  // a re-skinned window takes the list with the record
+    EXPECT_EQ(skin.extractedFiles(), copy.extractedFiles());
     SetFileAttributesA((scratch / "back.bmp").c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_TRUE((SkinPackage(skin).DeleteExtractedFiles(), true));
-    for (const char* name : {"back.bmp", "b1.bmp", "a1.bmp", "edge.pol"})
+    SkinPackage(copy).DeleteExtractedFiles();
+    for (const char* name : {"back.bmp", "b1.bmp", "a1.bmp", "edge.pol", "extra.dat"})
         EXPECT_FALSE(FileExists(scratch / name)) << name;
+    EXPECT_TRUE(copy.extractedFiles().empty());
+    EXPECT_TRUE(FileExists(scratch / "mine.dll"));
     EXPECT_TRUE(FileExists(tvc));
     EXPECT_TRUE(FileExists(scratch / "p.tvd"));
+}
+
+TEST_F(Skin, EveryKeyThatNamesAFileTakesOnlyAPlainNameOfTheSkinFolder)
+{
+    const char* keys[] = {
+        "[APPLICATION]\r\nBACKGROUND=%s\r\n",
+        "[APPLICATION]\r\nTAL=%s\r\n",
+        "[APPLICATION]\r\nANIFRAME=2\r\nANIDELAY=50\r\nANIMATION=%s\r\n",
+        "[APPLICATION]\r\nBTNNUMBER=2\r\n[BTN1]\r\nBMP=b.bmp\r\n[BTN2]\r\nBMP=%s\r\n",
+        "[APPLICATION]\r\nANINUMBER=1\r\n[ANI1]\r\nBMP=%s\r\n",
+    };
+    const char* bad[] = {"..\\v1.bmp", "..\\..\\..\\..\\v4.bmp", "C:\\windows\\v.bmp",
+                         "\\v.bmp", "/v.bmp", "sub\\v.bmp", "v.bmp:s", "NUL.bmp", "com1",
+                         "main.tvc."};
+    int n = 0;
+    for (const char* key : keys) {
+        char text[256];
+        snprintf(text, sizeof text, key, "ordinary.bmp");
+        SkinConfig good;
+        EXPECT_TRUE(LoadSkinProfile(&good, Write("good.tvc", text).c_str())) << text;
+        for (const char* name : bad) {
+            snprintf(text, sizeof text, key, name);
+            SkinConfig skin;
+            EXPECT_FALSE(LoadSkinProfile(&skin, Write("bad" + std::to_string(++n) + ".tvc", text).c_str()))
+                << text;
+            // Cleared: nothing of it can be read or deleted.
+            EXPECT_STREQ("", skin.directory()) << text;
+            EXPECT_EQ(0, skin.buttonCount() + skin.animationCount()) << text;
+            EXPECT_EQ(nullptr, skin.mainAnimationSpec()) << text;
+        }
+    }
+    // The personal browser does not read TAL: a bad one there is no concern of it.
+    SkinConfig personal;
+    EXPECT_TRUE(LoadSkinProfile(&personal, Write("p.tvc", "[APPLICATION]\r\nTAL=..\\x.dll\r\n").c_str(),
+                                kPersonalProfileKeys));
+}
+
+TEST_F(Skin, APackagePastItsBoundOrOverTheSkinsOwnFilesIsRefusedAndLeavesNothing)
+{
+    const std::string tvc = Write("p.tvc", "[APPLICATION]\r\nBACKGROUND=back.bmp\r\n");
+    // A real bomb at a small bound: 200 KB of zeros packed in a few hundred bytes.
+    Pack(scratch / "bomb.tvd", {{"back.bmp", "B"}, {"zeros.bin", std::string(200 * 1024, '\0')}});
+    SkinConfig skin;
+    ASSERT_TRUE(LoadSkinProfile(&skin, tvc.c_str()));
+    SkinPackage bounded(skin);
+    bounded.SetUnpackedLimit(64 * 1024);
+    bool refused = false;
+    EXPECT_FALSE(bounded.Extract((scratch / "bomb.tvd").c_str(), tvc.c_str(), &refused));
+    EXPECT_TRUE(refused);
+    EXPECT_FALSE(FileExists(scratch / "back.bmp"));
+    EXPECT_FALSE(FileExists(scratch / "zeros.bin"));
+    EXPECT_TRUE(skin.extractedFiles().empty());
+    // Under the packages' own bound the same package is an ordinary one.
+    EXPECT_TRUE(SkinPackage(skin).Extract((scratch / "bomb.tvd").c_str(), tvc.c_str(), &refused));
+    EXPECT_FALSE(refused);
+    SkinPackage(skin).DeleteExtractedFiles();
+    EXPECT_FALSE(FileExists(scratch / "zeros.bin"));
+
+    // Files named as the configuration, the package or the deciphered copy.
+    const std::string ownTvc = "[APPLICATION]\r\n";
+    for (const char* name : {"P.TVC", "p.tvd", "tvd00001.tmp", "sub\\x.bmp", "nul.bmp"}) {
+        ASSERT_TRUE(WriteBytes(scratch / "p.tvd",
+                               BuildStoredCabinet({{"back.bmp", "B"}, {name, "theirs"}})));
+        ASSERT_TRUE(WriteBytes(tvc, ownTvc));
+        SkinConfig own;
+        ASSERT_TRUE(LoadSkinProfile(&own, tvc.c_str()));
+        EXPECT_FALSE(SkinPackage(own).Extract((scratch / "p.tvd").c_str(), tvc.c_str(), &refused))
+            << name;
+        EXPECT_TRUE(refused) << name;
+        std::string bytes;
+        ASSERT_TRUE(ReadBytes(tvc, &bytes));
+        EXPECT_EQ(ownTvc, bytes) << name;
+        EXPECT_FALSE(FileExists(scratch / "back.bmp")) << name;
+    }
 }
 
 TEST_F(Skin, EncipheredPackageMadeByTavpack)

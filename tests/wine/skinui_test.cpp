@@ -105,6 +105,24 @@ struct TestFrame {
 
 // --- SkinFrame ------------------------------------------------------------------------
 
+TEST_F(SkinUi, ABackgroundThatDoesNotLoadMakesNoWindow)
+{
+    ScratchSkin s("");
+    // Missing, then present but not a bitmap: neither is taken as 0 x 0.
+    for (const char* bytes : {static_cast<const char*>(nullptr), "not a bitmap"}) {
+        DeleteFileA((s.dir / "back.bmp").c_str());
+        if (bytes)
+            WriteBytes(s.dir / "back.bmp", std::string(bytes));
+        RecordingDelegate delegate;
+        SkinFrame frame(s.skin, &delegate, SkinFrameOptions());
+        EXPECT_EQ(nullptr, frame.CreateFrame(Self(), kTestFrameClass, "t")) << (bytes ? bytes : "missing");
+        EXPECT_EQ(nullptr, frame.hwnd());
+        // No window came and went: the delegate heard nothing.
+        EXPECT_EQ(nullptr, delegate.destroyed);
+        EXPECT_TRUE(delegate.messages.empty());
+    }
+}
+
 TEST_F(SkinUi, FrameTracesItsOutlineWithTheProgramsShift)
 {
     ScratchSkin s("");
@@ -397,7 +415,8 @@ TEST_F(SkinUi, BrowserHostDecodesEventsForItsSinkAndNavigates)
     ASSERT_EQ(6u, sink.calls.size());
     EXPECT_EQ("before http://x/", sink.calls[0]);
     EXPECT_EQ("complete http://y/", sink.calls[1]);
-    EXPECT_EQ("status " + std::string(kBrowserTextSize - 1, 's'), sink.calls[2]);  // cut
+    // The status text is cut at the widest status line a program keeps.
+    EXPECT_EQ("status " + std::string(2084, 's'), sink.calls[2]);
     EXPECT_EQ("state 2 on", sink.calls[3]);
     EXPECT_EQ("download", sink.calls[4]);
     EXPECT_EQ("title T", sink.calls[5]);

@@ -360,6 +360,51 @@ TEST_F(TavpackAuthor, LintReportsEachProblemWithSectionAndKey)
     EXPECT_NE(std::string::npos, out.find(": is not a cabinet the client extracts")) << out;
 }
 
+TEST_F(TavpackAuthor, LintReportsWhatTheClientRefusesOfNamesAndPackages)
+{
+    std::string config = kAuthorSkin;
+    config.replace(config.find("BMP=btn.bmp"), 11, "BMP=..\\btn.bmp");
+    MakeSkin(config);
+    ASSERT_EQ(0, Pack(scratch / "skin.tvd", {"back.bmp", "btn.bmp", "edge.pol"}));
+    std::string out;
+    EXPECT_EQ(1, Run("lint " + Q(scratch / "skin.tvc"), &out));
+    EXPECT_EQ((std::vector<std::string>{"[BTN1] BMP: \"..\\btn.bmp\" is not a plain file name of the "
+                                        "skin folder: the client refuses the skin"}),
+              Lines(out));
+
+    // Packages the client refuses, whatever the configuration says.
+    ASSERT_TRUE(WriteBytes(scratch / "skin.tvc", kAuthorSkin));
+    std::string back, btn, edge;
+    ASSERT_TRUE(ReadBytes(scratch / "src\\back.bmp", &back));
+    ASSERT_TRUE(ReadBytes(scratch / "src\\btn.bmp", &btn));
+    ASSERT_TRUE(ReadBytes(scratch / "src\\edge.pol", &edge));
+    CabEntry huge{"huge.bin", "h"};
+    huge.declaredSize = 134217729;
+    struct Case {
+        CabEntry extra;
+        const char* problem;
+    } cases[] = {
+        {huge, "unpacks to more than 128 MB: the client refuses it; its files are not checked"},
+        {{"nul.bmp", "x"}, "holds a file whose name is not a plain file name: the client refuses "
+                           "it; its files are not checked"},
+        {{"SKIN.TVC", "x"}, "holds a file named as the skin's configuration or package: the "
+                            "client refuses it; its files are not checked"},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(WriteBytes(scratch / "skin.tvd",
+                               BuildStoredCabinet({{"back.bmp", back}, {"btn.bmp", btn},
+                                                   {"edge.pol", edge}, c.extra})));
+        EXPECT_EQ(1, Run("lint " + Q(scratch / "skin.tvc"), &out));
+        const std::vector<std::string> lines = Lines(out);
+        ASSERT_FALSE(lines.empty()) << c.problem;
+        EXPECT_EQ("package " + scratch / "skin.tvd" + ": " + c.problem, lines[0]);
+    }
+    // The same package without the extra file passes.
+    ASSERT_TRUE(WriteBytes(scratch / "skin.tvd",
+                           BuildStoredCabinet({{"back.bmp", back}, {"btn.bmp", btn}, {"edge.pol", edge}})));
+    EXPECT_EQ(0, Run("lint " + Q(scratch / "skin.tvc"), &out)) << out;
+}
+
 TEST_F(TavpackAuthor, TvfInfoShowsTheHeader)
 {
     pf::Header header;
