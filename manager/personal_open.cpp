@@ -1,5 +1,7 @@
 #include "manager/personal_open.h"
 
+#include <functional>
+
 #include "core/manager_rules.h"
 #include "framework/app.h"
 #include "framework/file.h"
@@ -55,13 +57,17 @@ private:
     std::string path_;
 };
 
-void WriteUnder(const FolderTempName& name, const std::string& target, const std::vector<uint8_t>& bytes)
+// Writes one part of the skin under its temporary name through `write`.
+void WriteUnder(const FolderTempName& name, const std::string& target,
+                const std::function<void(const std::string&)>& write)
 {
     try {
-        fw::File(name.path(), fw::File::kCreate).Write(bytes);
+        write(name.path());
     } catch (const fw::FileError& error) {
         // The user knows the target, not our temporary name for it.
-        throw fw::FileError(error.cause(), target, error.osError());
+        if (error.fileName() == name.path())
+            throw fw::FileError(error.cause(), target, error.osError());
+        throw;
     }
 }
 
@@ -76,12 +82,13 @@ bool Replace(const std::string& from, const std::string& to)
 // configuration its own. A step that fails puts the old package back, so
 // the skin already in the cache is either kept whole or replaced whole.
 void WriteSkinPair(const std::string& folder, const std::string& configTarget,
-                   const std::vector<uint8_t>& config, const std::string& packageTarget,
-                   const std::vector<uint8_t>& package)
+                   const std::function<void(const std::string&)>& writeConfig,
+                   const std::string& packageTarget,
+                   const std::function<void(const std::string&)>& writePackage)
 {
     FolderTempName newConfig(folder, configTarget), newPackage(folder, packageTarget);
-    WriteUnder(newConfig, configTarget, config);
-    WriteUnder(newPackage, packageTarget, package);
+    WriteUnder(newConfig, configTarget, writeConfig);
+    WriteUnder(newPackage, packageTarget, writePackage);
     FolderTempName oldPackage(folder, packageTarget);
     const bool hadPackage = GetFileAttributesA(packageTarget.c_str()) != INVALID_FILE_ATTRIBUTES;
     if (hadPackage && !Replace(packageTarget, oldPackage.path()))
@@ -145,19 +152,6 @@ bool CPersonalFile::ReadPreview(std::vector<uint8_t>* preview, HWND owner)
     }
 }
 
-bool CPersonalFile::ReadParts(std::vector<uint8_t>* config, std::vector<uint8_t>* package,
-                              HWND owner)
-{
-    try {
-        *config = file_.ReadConfiguration();
-        *package = file_.ReadPackage();
-        return true;
-    } catch (const fw::FileError& error) {
-        error.Show(owner);
-        return false;
-    }
-}
-
 bool CPersonalFile::CacheDirectory(const std::string& windowsDir, std::string* folder) const
 {
     return mgr::CacheFolderOf(windowsDir, placementUrl(), folder);
@@ -203,19 +197,21 @@ OpenResult OpenAndStart(CPersonalFile& file, std::string path, bool nameFromDisk
     }
     const std::string configTarget = folder + file.skinName() + ".tvc";
     const std::string packageTarget = folder + file.skinName() + ".tvd";
-    std::vector<uint8_t> config, package;
-    const bool read = file.ReadParts(&config, &package, owner);
-    file.Close();
-    if (!read)
-        return OPEN_UNREADABLE;
+    // The parts go from the personal file straight into the cache, piece by
+    // piece: a package is never held in memory whole.
     try {
         CreateFolders(folder);
         SetCurrentDirectoryA(folder.c_str());
-        WriteSkinPair(folder, configTarget, config, packageTarget, package);
+        WriteSkinPair(
+            folder, configTarget, [&](const std::string& to) { file.SaveConfiguration(to); },
+            packageTarget, [&](const std::string& to) { file.SavePackage(to); });
     } catch (const fw::FileError& error) {
+        const bool reading = error.fileName() == path || error.fileName().empty();
+        file.Close();
         error.Show(owner);
-        return OPEN_WRITE_FAILED;
+        return reading ? OPEN_UNREADABLE : OPEN_WRITE_FAILED;
     }
+    file.Close();
     const std::string command =
         mgr::BrowserCommandLine(place.browserPath, configTarget, file.startUrl());
     WinExec(command.c_str(), SW_SHOW);

@@ -25,7 +25,10 @@ public:
 
     // The sections of the open file; a file error is shown, false then.
     bool ReadPreview(std::vector<uint8_t>* preview, HWND owner);
-    bool ReadParts(std::vector<uint8_t>* config, std::vector<uint8_t>* package, HWND owner);
+    // The configuration and the package copied into new files, piece by
+    // piece (fw::FileError on failure, naming the file that failed).
+    void SaveConfiguration(const std::string& path) { file_.SaveConfiguration(path); }
+    void SavePackage(const std::string& path) { file_.SavePackage(path); }
 
     std::string title() const { return file_.header().title(); }
     std::string author() const { return file_.header().author(); }
