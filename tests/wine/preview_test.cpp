@@ -172,3 +172,74 @@ TEST_F(Preview, EqualsTheClientWindowAtCreationAndResized)
     EXPECT_EQ(kFirstFrame, grown.Rgb(131 + 25, 93 + 12));
     ExpectSameAsClient(app.get(), grown);
 }
+
+TEST_F(Preview, TheAddressBoxHoldsTheGivenAddressOrTheSkinsDir)
+{
+    TestSkin skin = PreviewSkin("preview2");
+    skin.Publish();
+    Encipher(skin);
+    const PngPicture dir = Draw(skin);
+    const PngPicture other = Draw(skin, " --address \"http://another.example/long/path\"");
+    ASSERT_EQ(dir.rgba.size(), other.rgba.size());
+    const RECT box = {45, 5, 150, 25};
+    int inBox = 0, outside = 0;
+    for (int y = 0; y < dir.height; ++y)
+        for (int x = 0; x < dir.width; ++x) {
+            const POINT p = {x, y};
+            const bool differs = dir.Rgb(x, y) != other.Rgb(x, y) || dir.Alpha(x, y) != other.Alpha(x, y);
+            (PtInRect(&box, p) ? inBox : outside) += differs;
+        }
+    EXPECT_GT(inBox, 20);
+    EXPECT_EQ(0, outside);
+}
+
+TEST_F(Preview, RefusedSkinsAndSizesWriteNoPicture)
+{
+    const std::string out = scratch / "kept.png";
+    ASSERT_TRUE(WriteBytes(out, "earlier"));
+    auto refused = [&](const TestSkin& skin, const std::string& options) {
+        std::string output, kept;
+        EXPECT_EQ(1, Run(Q(skin.Folder() + "main.tvc") + " " + Q(out) + options, &output));
+        EXPECT_TRUE(ReadBytes(out, &kept));
+        EXPECT_TRUE(kept == "earlier") << "the earlier file was replaced";
+        EXPECT_FALSE(FileExists(out + ".tvpack-tmp"));
+        return output;
+    };
+
+    // A package the client cannot extract: the client's own reason.
+    TestSkin broken = PreviewSkin("preview3");
+    broken.brokenPackage = true;
+    broken.Publish();
+    const std::string said = refused(broken, "");
+    EXPECT_EQ(0u, said.find("tavpack: Error : File extraction failed")) << said;
+    std::unique_ptr<ClientApp> app(NewApp(broken.Launch()));
+    EXPECT_EQ("Error : File extraction failed",
+              MessageShownBy([&] { EXPECT_EQ(0, app->CreateMainWindow(0)); }));
+
+    // Enciphered with another key than ENCRYPTKEY.
+    TestSkin wrongKey = PreviewSkin("preview4");
+    wrongKey.Publish();
+    EXPECT_EQ(0u, refused(wrongKey, "").find("tavpack: Error : File extraction failed"));
+
+    // Sizes a resize cannot give.
+    TestSkin skin = PreviewSkin("preview5");
+    skin.Publish();
+    Encipher(skin);
+    EXPECT_NE(std::string::npos, refused(skin, " --size 159x140").find("stops at the background's size, 160 x 120"));
+    EXPECT_NE(std::string::npos, refused(skin, " --size 200x119").find("160 x 120"));
+    for (const char* bad : {"0x10", "10x0", "10", "10x", "x10", "10x10x", "8193x10", "10x8193", "-5x10", "99999999999x1"})
+        EXPECT_NE(std::string::npos, refused(skin, std::string(" --size ") + bad).find("--size needs WxH")) << bad;
+    EXPECT_NE(std::string::npos, refused(skin, " --size").find("unknown option"));
+    EXPECT_NE(std::string::npos,
+              refused(skin, " --address " + std::string(2059, 'a')).find("more than 2058"));
+    // At the edge: CX x CY and the largest side are pictures.
+    EXPECT_EQ(160, Draw(skin, " --size 160x120").width);
+    EXPECT_EQ(8192, Draw(skin, " --size 8192x121").width);
+    EXPECT_EQ(0, Run(Q(skin.Folder() + "main.tvc") + " " + Q(scratch / "long.png") + " --address " +
+                     std::string(2058, 'a')));
+
+    TestSkin fixed("preview6");  // no bands: only its own size
+    fixed.Publish();
+    EXPECT_NE(std::string::npos, refused(fixed, " --size 170x120").find("not resizable"));
+    EXPECT_EQ(160, Draw(fixed, " --size 160x120").width);
+}
