@@ -243,3 +243,79 @@ TEST_F(Preview, RefusedSkinsAndSizesWriteNoPicture)
     EXPECT_NE(std::string::npos, refused(fixed, " --size 170x120").find("not resizable"));
     EXPECT_EQ(160, Draw(fixed, " --size 160x120").width);
 }
+
+namespace {
+
+LRESULT CALLBACK BehindProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_PAINT) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        HBRUSH brush = CreateSolidBrush(RGB(0x20, 0xE0, 0x40));
+        FillRect(dc, &ps.rcPaint, brush);
+        DeleteObject(brush);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace
+
+// With ANTIALIAS the edge's alpha is the smoothing's: laid over what lies
+// behind the client's window, the preview shows what the window shows.
+TEST_F(Preview, SmoothedEdgeLaidOverTheBackgroundIsTheClientWindow)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BehindProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "TavikPreviewBehind";
+    RegisterClassA(&wc);
+    HWND behind = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 280, 280, 220, 180,
+                                  nullptr, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, behind);
+    UpdateWindow(behind);
+    PumpMessages(200);
+
+    TestSkin skin("preview7");  // the body with its key-colour notch
+    skin.config = "LAUNCHOPTION=0\r\nX=300\r\nY=300\r\nANTIALIAS=1\r\n"
+                  "H-RESIZEAREA=60,80\r\nV-RESIZEAREA=50,70\r\n";
+    skin.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(skin.Launch()));
+    ASSERT_EQ(1, app->CreateMainWindow(0));
+    PumpMessages(200);  // the first paint may come before the shaped window shows
+    InvalidateRect(app->FrameWindow(), nullptr, FALSE);
+    UpdateWindow(app->FrameWindow());
+    PumpMessages(300);
+
+    const PngPicture png = Draw(skin);
+    ASSERT_EQ(160, png.width);
+    const RECT f = Frame(app.get());
+    const std::vector<uint32_t> screen = CaptureScreen(f);
+    HRGN region = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_NE(ERROR, GetWindowRgn(app->FrameWindow(), region));
+    int partial = 0, wrong = 0, shape = 0;
+    for (int y = 0; y < png.height; ++y)
+        for (int x = 0; x < png.width; ++x) {
+            const int a = png.Alpha(x, y);
+            if ((PtInRegion(region, x, y) != 0) != (a != 0)) {
+                ++shape;
+                continue;
+            }
+            if (a == 0)
+                continue;
+            partial += a < 255;
+            const uint32_t shown = screen[static_cast<size_t>(y) * png.width + x], c = png.Rgb(x, y);
+            for (int shift : {16, 8, 0}) {
+                const int back = (0x20E040 >> shift) & 0xFF;
+                const int laid = (static_cast<int>((c >> shift) & 0xFF) * a + back * (255 - a) + 127) / 255;
+                wrong += std::abs(laid - static_cast<int>((shown >> shift) & 0xFF)) > 3;
+            }
+        }
+    DeleteObject(region);
+    EXPECT_EQ(0, shape);
+    EXPECT_EQ(0, wrong);
+    EXPECT_GT(partial, 20);
+    app.reset();
+    DestroyWindow(behind);
+}
