@@ -7,16 +7,34 @@
 
 #include <algorithm>
 
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
+
 #include "basekit.h"
 #include "client/messages.h"
 #include "core/frame_geometry.h"
+#include "core/png_image.h"
 #include "core/skin_preview.h"
 #include "framework/dib32.h"
 #include "framework/handles.h"
 #include "skinui/skin_controls.h"
 #include "skinui/skin_frame.h"
+#include "skinui/skin_package.h"
+#include "skinui/skin_profile.h"
+
+extern "C" IMAGE_DOS_HEADER __ImageBase;
 
 namespace {
+
+HINSTANCE Module() { return reinterpret_cast<HINSTANCE>(&__ImageBase); }
+
+struct SkinPreview {
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> rgba;  // rows from the top; alpha is the window's shape
+};
 
 const char kPreviewFrameClass[] = "bkPreviewSL";
 const char kDoneText[] = "Done";
@@ -73,19 +91,19 @@ bool Resizable(const SkinConfig& skin, const SkinFrame& frame, int w0, int h0)
            UsableBand(frame.VerticalBand(), h0);
 }
 
-}  // namespace
-
+// The client's text for its message `id` (its string table, in the user's
+// language).
 std::string ClientMessageText(unsigned id)
 {
     char text[1025] = "";
-    LoadStringA(GetModuleHandleA(nullptr), id, text, sizeof text);
+    LoadStringA(Module(), id, text, sizeof text);
     return text;
 }
 
 bool DrawSkinPreview(const SkinConfig& skin, int width, int height, const char* address,
                      SkinPreview* preview, std::string* reason)
 {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = Module();
     BkSetInstanceHandle(instance);
     InitCommonControls();
     const std::string refused = ClientMessageText(kMsgWindowCreationFailed);
@@ -227,4 +245,47 @@ bool DrawSkinPreview(const SkinConfig& skin, int width, int height, const char* 
             }
     }
     return true;
+}
+
+}  // namespace
+
+extern "C" __declspec(dllexport) int TavPreviewDraw(const char* configPath, const char* packagePath,
+                                                    int width, int height, const char* address,
+                                                    unsigned char** png, size_t* pngSize,
+                                                    int* pictureWidth, int* pictureHeight,
+                                                    char* reason, size_t reasonSize)
+{
+    *png = nullptr;
+    *pngSize = 0;
+    std::string why;
+    std::vector<uint8_t> bytes;
+    SkinPreview picture;
+    {
+        SkinConfig skin;
+        if (!LoadSkinProfile(&skin, configPath)) {
+            why = ClientMessageText(kMsgConfigurationFailed);
+        } else if (!SkinPackage(skin).Extract(packagePath)) {
+            why = ClientMessageText(kMsgExtractionFailed);
+        } else if (DrawSkinPreview(skin, width, height, address ? address : skin.dir(), &picture,
+                                   &why)) {
+            bytes = EncodePngRgba(picture.rgba.data(), picture.width, picture.height);
+            if (bytes.empty())
+                why = "cannot encode a " + std::to_string(picture.width) + " x " +
+                      std::to_string(picture.height) + " picture";
+        }
+    }
+    if (bytes.empty() || (*png = static_cast<unsigned char*>(malloc(bytes.size()))) == nullptr) {
+        lstrcpynA(reason, why.empty() ? "out of memory" : why.c_str(), static_cast<int>(reasonSize));
+        return 1;
+    }
+    memcpy(*png, bytes.data(), bytes.size());
+    *pngSize = bytes.size();
+    *pictureWidth = picture.width;
+    *pictureHeight = picture.height;
+    return 0;
+}
+
+extern "C" __declspec(dllexport) void TavPreviewFree(unsigned char* png)
+{
+    free(png);
 }

@@ -11,16 +11,13 @@
 #include "core/dib_format.h"
 #include "core/frame_geometry.h"
 #include "core/personal_file.h"
-#include "core/png_image.h"
 #include "core/profile_reader.h"
 #include "core/skin_lint.h"
+#include "core/text_limits.h"
 #include "../cabinet.h"
 #include "../cabinet_pack.h"
 #include "../package_file.h"
-#include "client/messages.h"
 #include "preview.h"
-#include "skinui/skin_package.h"
-#include "skinui/skin_profile.h"
 
 namespace {
 
@@ -484,25 +481,33 @@ int Preview(int argc, char** argv)
     if (!CreateDirectoryA(folder.c_str(), nullptr) || copy.size() >= MAX_PATH ||
         !CopyFileA(config, copy.c_str(), FALSE))
         return Fail("cannot copy %s into a temporary folder", config);
-    SkinPreview picture;
-    {
-        SkinConfig skin;
-        if (!LoadSkinProfile(&skin, copy.c_str()))
-            return Fail(ClientMessageText(kMsgConfigurationFailed));
-        if (!SkinPackage(skin).Extract(package.c_str()))
-            return Fail(ClientMessageText(kMsgExtractionFailed));
-        std::string reason;
-        if (!DrawSkinPreview(skin, width, height, address ? address : skin.dir(), &picture,
-                             &reason))
-            return Fail(reason);
-    }
-    const std::vector<uint8_t> png = EncodePngRgba(picture.rgba.data(), picture.width, picture.height);
-    if (png.empty())
-        return Fail("cannot encode a %s picture", (std::to_string(picture.width) + " x " +
-                                                   std::to_string(picture.height)).c_str());
-    if (!ReplaceFileWith(out, png))
+    // The drawing needs windows: it lives beside this program.
+    char self[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string library(self, length < MAX_PATH ? length : 0);
+    library.erase(library.find_last_of('\\') + 1);
+    library += TAVPREVIEW_DLL;
+    HMODULE module = LoadLibraryA(library.c_str());
+    auto draw = module ? reinterpret_cast<TavPreviewDrawFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(module, TAVPREVIEW_DRAW)))
+                       : nullptr;
+    auto release = module ? reinterpret_cast<TavPreviewFreeFunction>(
+                                reinterpret_cast<void*>(GetProcAddress(module, TAVPREVIEW_FREE)))
+                          : nullptr;
+    if (!draw || !release)
+        return Fail("cannot load %s (it belongs beside tavpack.exe)", library.c_str());
+    unsigned char* png = nullptr;
+    size_t size = 0;
+    int pictureWidth = 0, pictureHeight = 0;
+    char reason[1100] = "";
+    if (draw(copy.c_str(), package.c_str(), width, height, address, &png, &size, &pictureWidth,
+             &pictureHeight, reason, sizeof reason) != 0)
+        return Fail("%s", reason);
+    const bool written = ReplaceFileWith(out, std::vector<uint8_t>(png, png + size));
+    release(png);
+    if (!written)
         return Fail("cannot write %s", out);
-    printf("%d x %d\n", picture.width, picture.height);
+    printf("%d x %d\n", pictureWidth, pictureHeight);
     return 0;
 }
 
