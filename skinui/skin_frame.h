@@ -127,6 +127,9 @@ public:
     RECT LayoutAddressRect(const RECT& base) const;
     RECT LayoutWebRect(const RECT& base) const;
     const std::vector<Point>& Outline() const { return outline_; }
+    // The window's shape (window coordinates); null when it keeps its
+    // rectangle. The frame owns it.
+    HRGN OutlineRegion() const { return outlineRegion_.get(); }
     const uint32_t* PictureBits() const { return pictureBits_; }
 
     void Paint(HDC dc);
@@ -135,12 +138,14 @@ public:
     // paint, and after a move or a resize.
     void SmoothEdge(HDC dc);
     void SmoothNow();
+    // The status line over `dc`: the background under it, the secure icon
+    // and the status text (the last step of every paint).
+    void PaintStatusLine(HDC dc);
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    void PaintStatusLine(HDC dc);
     void DrawTracking(POINT point) const;
     RECT Proposal(POINT point) const;
     void RealizePalette(UINT message, WPARAM wParam);

@@ -13,9 +13,11 @@
 #include "core/personal_file.h"
 #include "core/profile_reader.h"
 #include "core/skin_lint.h"
+#include "core/text_limits.h"
 #include "../cabinet.h"
 #include "../cabinet_pack.h"
 #include "../package_file.h"
+#include "preview.h"
 
 namespace {
 
@@ -30,6 +32,9 @@ const char kUsage[] =
     "  tavpack outline BACKGROUND.bmp OUT.pol   trace the window outline as the client does\n"
     "                                           and write it as edge.pol\n"
     "  tavpack tvf info FILE.tvf                show the header of a personal file\n"
+    "  tavpack preview SKIN.tvc [PACKAGE.tvd] OUT.png [--size WxH] [--address TEXT]\n"
+    "                                           draw the window the client makes of the\n"
+    "                                           skin (resized to WxH) as an RGBA PNG\n"
     "  tavpack --help                           this text\n";
 
 int Fail(const char* format, const char* detail = "")
@@ -432,6 +437,101 @@ int Outline(int argc, char** argv)
     return 0;
 }
 
+// --- preview -------------------------------------------------------------------------------
+
+// "WxH", each a number from 1 to kPreviewMaxSide.
+bool ParseSize(const char* text, int* width, int* height)
+{
+    int* side[2] = {width, height};
+    const char* p = text;
+    for (int k = 0; k < 2; ++k) {
+        long value = 0;
+        const char* start = p;
+        while (*p >= '0' && *p <= '9' && value <= kPreviewMaxSide)
+            value = value * 10 + (*p++ - '0');
+        if (p == start || value < 1 || value > kPreviewMaxSide)
+            return false;
+        *side[k] = static_cast<int>(value);
+        if (k == 0 && *p++ != 'x')
+            return false;
+    }
+    return *p == '\0';
+}
+
+int Preview(int argc, char** argv)
+{
+    std::vector<const char*> files;
+    int width = 0, height = 0;
+    const char* address = nullptr;
+    for (int i = 2; i < argc; ++i) {
+        if (strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+            if (!ParseSize(argv[++i], &width, &height))
+                return Fail("--size needs WxH, each from 1 to %s", std::to_string(kPreviewMaxSide).c_str());
+        } else if (strcmp(argv[i], "--address") == 0 && i + 1 < argc) {
+            address = argv[++i];
+            if (strlen(address) > kLongText)
+                return Fail("--address holds more than %s characters",
+                            std::to_string(kLongText).c_str());
+        } else if (strncmp(argv[i], "--", 2) == 0) {
+            return Fail("preview: unknown option, or one without its value: %s", argv[i]);
+        } else {
+            files.push_back(argv[i]);
+        }
+    }
+    if (files.size() != 2 && files.size() != 3)
+        return Fail("preview needs SKIN.tvc [PACKAGE.tvd] OUT.png [--size WxH] [--address TEXT]");
+    const char* config = files[0];
+    const char* out = files.back();
+    const std::string package = files.size() == 3 ? files[1] : DefaultPackagePath(config);
+    if (!IsFile(config))
+        return Fail("skin configuration not found: %s", config);
+    if (!IsFile(package.c_str()))
+        return Fail("skin package not found: %s", package.c_str());
+
+    // The skin goes into a folder of its own, as into the client's cache:
+    // the configuration, and the package unpacked beside it.
+    TempFolder work;
+    if (!work.ok())
+        return Fail("cannot make a temporary folder");
+    const std::string folder = work.path() + "\\skin\\";
+    std::string name = config;
+    const size_t slash = name.find_last_of("\\/:");
+    if (slash != std::string::npos)
+        name.erase(0, slash + 1);
+    const std::string copy = folder + name;
+    if (!CreateDirectoryA(folder.c_str(), nullptr) || copy.size() >= MAX_PATH ||
+        !CopyFileA(config, copy.c_str(), FALSE))
+        return Fail("cannot copy %s into a temporary folder", config);
+    // The drawing needs windows: it lives beside this program.
+    char self[MAX_PATH + 1];
+    const DWORD length = GetModuleFileNameA(nullptr, self, MAX_PATH);
+    std::string library(self, length < MAX_PATH ? length : 0);
+    library.erase(library.find_last_of('\\') + 1);
+    library += TAVPREVIEW_DLL;
+    HMODULE module = LoadLibraryA(library.c_str());
+    auto draw = module ? reinterpret_cast<TavPreviewDrawFunction>(
+                             reinterpret_cast<void*>(GetProcAddress(module, TAVPREVIEW_DRAW)))
+                       : nullptr;
+    auto release = module ? reinterpret_cast<TavPreviewFreeFunction>(
+                                reinterpret_cast<void*>(GetProcAddress(module, TAVPREVIEW_FREE)))
+                          : nullptr;
+    if (!draw || !release)
+        return Fail("cannot load %s (it belongs beside tavpack.exe)", library.c_str());
+    unsigned char* png = nullptr;
+    size_t size = 0;
+    int pictureWidth = 0, pictureHeight = 0;
+    char reason[1100] = "";
+    if (draw(copy.c_str(), package.c_str(), width, height, address, &png, &size, &pictureWidth,
+             &pictureHeight, reason, sizeof reason) != 0)
+        return Fail("%s", reason);
+    const bool written = ReplaceFileWith(out, std::vector<uint8_t>(png, png + size));
+    release(png);
+    if (!written)
+        return Fail("cannot write %s", out);
+    printf("%d x %d\n", pictureWidth, pictureHeight);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -456,6 +556,8 @@ int main(int argc, char** argv)
         return Outline(argc, argv);
     if (strcmp(command, "tvf") == 0)
         return TvfInfo(argc, argv);
+    if (strcmp(command, "preview") == 0)
+        return Preview(argc, argv);
     Fail("unknown command: %s", command);
     fputs(kUsage, stderr);
     return 1;

@@ -596,7 +596,7 @@ TEST_F(ManagerFrame, TheButtonMenuShowsTheHeaderAndOpens)
         EXPECT_TRUE(choose.Found());
     }
     const std::string cache = windows / "tavik\\cache\\127.0.0.1%28080\\%1skins%1\\";
-    EXPECT_EQ(view->launchPlace.browserPath + " -c:" + cache + "info.tvc -u:" + skin.startUrl + "\n",
+    EXPECT_EQ("\"" + view->launchPlace.browserPath + "\" -c:" + cache + "info.tvc -u:" + skin.startUrl + "\n",
               BrowserRecord(windows.path()));
 }
 
