@@ -106,15 +106,16 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
         return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
                static_cast<uint32_t>(data[at + 2]) << 16 | static_cast<uint32_t>(data[at + 3]) << 24;
     };
-    if (data == nullptr || size < 4)
+    if (data == nullptr || size < kEdgePolCountSize)
         return false;
     const uint32_t count = u32(0);
-    if (count == 0 || count > (size - 4) / 8)
+    if (count == 0 || count > (size - kEdgePolCountSize) / kEdgePolPointSize)
         return false;  // the count is not trusted beyond what the file holds
     std::vector<Point> out(count);
     for (uint32_t i = 0; i < count; ++i) {
-        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(4 + 8 * size_t{i}))} + shift);
-        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(8 + 8 * size_t{i}))} + shift);
+        const size_t at = kEdgePolCountSize + kEdgePolPointSize * size_t{i};
+        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(at))} + shift);
+        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(at + 4))} + shift);
     }
     points->swap(out);
     return true;
@@ -123,7 +124,7 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
 std::vector<uint8_t> EncodeEdgePol(const std::vector<Point>& points)
 {
     std::vector<uint8_t> out;
-    out.reserve(4 + 8 * points.size());
+    out.reserve(kEdgePolCountSize + kEdgePolPointSize * points.size());
     auto put = [&](uint32_t v) {
         for (int i = 0; i < 4; ++i)
             out.push_back(static_cast<uint8_t>(v >> (8 * i)));

@@ -25,7 +25,10 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
                                 int shift = kOutlineShiftClient);
 
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
-// signed 32-bit). Each point is shifted by `shift` (held to int's range, so
+// signed 32-bit).
+constexpr size_t kEdgePolCountSize = 4;  // the count at offset 0
+constexpr size_t kEdgePolPointSize = 8;  // x at +0, y at +4, from offset 4
+// Each point is shifted by `shift` (held to int's range, so
 // a stored 2147483647 stays as it is). False, and nothing allocated
 // for the count, when the file is shorter than its count says, or empty.
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,

@@ -190,7 +190,7 @@ private:
         std::vector<uint8_t> bytes;
         if (!ReadNamed(section, key, name, kLintBitmapLimit, &bytes))
             return false;
-        const DibError error = ParseDib(bytes.data(), bytes.size(), layout);
+        const DibError error = ParseDibFile(&bytes, layout);
         if (error != DIB_OK) {
             Add(section, key,
                 Quote(name) + " is not a bitmap the client loads: " + DibErrorText(error));

@@ -418,7 +418,7 @@ int Outline(int argc, char** argv)
     default: return Fail("cannot read %s", argv[2]);
     }
     DibLayout layout;
-    const DibError error = ParseDib(data.data(), data.size(), &layout);
+    const DibError error = ParseDibFile(&data, &layout);
     if (error != DIB_OK)
         return Fail(std::string("not a bitmap the client loads (") + DibErrorText(error) +
                     "): " + argv[2]);
