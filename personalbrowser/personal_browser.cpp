@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "framework/message_loop.h"
+#include "framework/out_of_memory.h"
 #include "resources/personalbrowser/resource.h"
 #include "skinui/favorites_menu.h"
 #include "skinui/skin_package.h"
@@ -148,7 +149,11 @@ bool PersonalBrowser::Open(const char* arguments)
         ShowText(IDS_INVALID_COMMAND, IDS_CAPTION_ERROR, MB_OK | MB_ICONSTOP);
         return false;
     }
-    LoadSkinProfile(&skin, line.configPath.c_str(), kPersonalProfileKeys);
+    if (!LoadSkinProfile(&skin, line.configPath.c_str(), kPersonalProfileKeys)) {
+        // A configuration no skin could have: nothing is extracted.
+        ShowText(IDS_INVALID_COMMAND, IDS_CAPTION_ERROR, MB_OK | MB_ICONSTOP);
+        return false;
+    }
     opened = true;
     // A package that cannot be read leaves the files that are there.
     SkinPackage(skin, CABINET_BUILD_BROWSER).Extract(line.packagePath.c_str());
@@ -342,10 +347,13 @@ int RunPersonalBrowser(HINSTANCE instance, const char* arguments, int showComman
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
     int exitCode = 1;
-    {
+    try {
         std::unique_ptr<PersonalBrowser> browser(new (std::nothrow) PersonalBrowser(instance));
         if (browser && browser->Open(arguments) && browser->CreateMainWindow(showCommand))
             exitCode = fw::MessageLoop::Current().Run();
+    } catch (const std::bad_alloc&) {
+        fw::ReportOutOfMemory();  // the window has closed with `browser`
+        exitCode = 1;
     }
     OleUninitialize();
     return exitCode;

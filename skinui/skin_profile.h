@@ -14,8 +14,10 @@ struct SkinProfileKeys {
 extern const SkinProfileKeys kClientProfileKeys;    // texts of 2057 characters
 extern const SkinProfileKeys kPersonalProfileKeys;  // texts of 2083 characters
 
-// Reads the file at `path` into `skin` (a new or cleared record). Always
-// succeeds: a missing file or key gives the defaults. A rectangle, pair or
+// Reads the file at `path` into `skin` (a new or cleared record). A missing
+// file or key gives the defaults; false only for a file larger than any
+// configuration (skin_limits::kMaxConfigBytes), which is not read. At most
+// skin_limits::kMaxButtons buttons and kMaxAnimations animations are read. A rectangle, pair or
 // colour with fewer numbers than its form keeps the numbers read and the
 // defaults for the rest. File names come out joined to the file's folder.
 bool LoadSkinProfile(SkinConfig* skin, const char* path,

@@ -1,0 +1,48 @@
+// Every count and size a skin, a personal file or the manager's index gives
+// is held to one of these bounds before it is used (no Windows header). Each
+// program refuses what lies beyond, and `tavpack lint` reports it, from the
+// same numbers.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+#include "core/thumbnail.h"
+
+namespace skin_limits {
+
+// Buttons: button i has control id 128 + i, and the frames dispatch ids 128
+// to 256 as buttons; a 130th button would have id 257, which no dispatch
+// reaches. BTN1 to BTN129 are read, no section beyond.
+constexpr int kMaxButtons = 129;
+
+// Animations: animation i has id 60 + i in the client (dispatched up to 92,
+// the address box is 102) and 50 + i in the personal browser (dispatched up
+// to 82, the web area is 101). Both ranges hold 33 ids, so ANI1 to ANI33 are
+// read, no section beyond.
+constexpr int kMaxAnimations = 33;
+
+// A configuration file is read whole into memory. The longest meaningful one
+// (every button and animation with each text at its full length) is under
+// 1 MB; 4 MiB leaves room for comments and blank lines and still keeps the
+// copy small.
+constexpr uint64_t kMaxConfigBytes = 4u * 1024 * 1024;
+
+// An outline file's points. A traced outline has a point only where its
+// walk turns; the border of a 1920 x 1080 skin turning at every pixel is
+// about 12,000 points. 65,536 points (a file of 512 KiB) is five times that,
+// and keeps the window region and the smoothing's plan small.
+constexpr uint32_t kMaxOutlinePoints = 65536;
+// All an outline file of that many points holds: its count and the points.
+constexpr uint32_t kMaxOutlineFileBytes = 4 + 8 * kMaxOutlinePoints;
+
+// A bitmap's pixels, before any buffer is made for them: 4096 x 4096, twice
+// the pixels of a 3840 x 2160 screen; 64 MiB at 32 bits a pixel, so the few
+// such buffers a frame keeps fit a 32-bit process.
+constexpr uint64_t kMaxBitmapPixels = 4096u * 4096u;
+
+// A thumbnail in the manager's image file, as its index gives its length:
+// a 120 x 120 bitmap at 8 bits a pixel, headers (14 + 40 bytes) and 256
+// colours included, is 1078 + 14400 bytes, and no thumbnail is longer.
+constexpr size_t kMaxThumbnailBytes = thumb::kFileSize;
+
+}  // namespace skin_limits
