@@ -27,7 +27,8 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
 // signed 32-bit). Each point is shifted by `shift` (held to int's range, so
 // a stored 2147483647 stays as it is). False, and nothing allocated
-// for the count, when the file is shorter than its count says, or empty.
+// for the count, when the file is shorter than its count says, or empty, or
+// the count is over skin_limits::kMaxOutlinePoints.
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,
                   int shift = kOutlineShiftClient);
 
@@ -128,7 +129,21 @@ Box LayoutWebArea(const Box& r, int dW, int dH, const Band& h, const Band& v);
 // four neighbours (left, up, right, down) of a line pixel of colour c becomes
 // the per-channel average of c and the neighbour's own four neighbours.
 // Pixels whose neighbourhood leaves the picture are left alone. Each edge is
-// cut to the picture before it is walked: the work is bounded by the picture,
-// however far outside it the points lie.
+// cut to the picture before it is walked. A pixel that lies on more than
+// kSmoothingVisitsPerPixel edges is smoothed around only for the first that
+// many: an ordinary outline never has that many edges through one pixel, and
+// a criss-crossing one costs no more than that many passes over the picture.
 void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
                    const std::vector<Point>& outline);
+
+enum { kSmoothingVisitsPerPixel = 4 };
+
+// The same in two steps, so that a frame walks its outline once per outline
+// and size and only blends at each paint: the line pixels in the order the
+// smoothing visits them, as indexes y * width + x (at most
+// kSmoothingVisitsPerPixel * width * height of them; empty for a picture of
+// more than 2^32 pixels) ...
+std::vector<uint32_t> PlanSmoothing(int width, int height, const std::vector<Point>& outline);
+// ... and the smoothing around each of them, in that order.
+void ApplySmoothing(uint32_t* pixels, int width, int height, int stride,
+                    const std::vector<uint32_t>& plan);
