@@ -16,7 +16,7 @@ bool ReadWholeFile(LPCSTR path, uint8_t** data, size_t* size)
         return false;
     LARGE_INTEGER length;
     bool ok = GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
-              length.QuadPart <= static_cast<LONGLONG>(kDibMaxImageBytes) + 65536;
+              length.QuadPart <= static_cast<LONGLONG>(kDibMaxFileBytes);
     uint8_t* buffer = ok ? static_cast<uint8_t*>(malloc(static_cast<size_t>(length.QuadPart)))
                          : nullptr;
     DWORD got = 0;
