@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -413,7 +414,9 @@ int Outline(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int Run(int argc, char** argv)
 {
     if (argc < 2)
         return fputs(kUsage, stderr), 1;
@@ -438,4 +441,16 @@ int main(int argc, char** argv)
     Fail("unknown command: %s", command);
     fputs(kUsage, stderr);
     return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        Fail("not enough memory");
+        return 1;
+    }
 }
