@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "core/skin_limits.h"
 
@@ -118,8 +119,32 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
         out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(4 + 8 * size_t{i}))} + shift);
         out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(8 + 8 * size_t{i}))} + shift);
     }
+    if (MostRowCrossings(out) > skin_limits::kMaxOutlineRowCrossings)
+        return false;  // a region of it would take minutes
     points->swap(out);
     return true;
+}
+
+size_t MostRowCrossings(const std::vector<Point>& outline)
+{
+    // A sweep over the edges' first and past-last rows.
+    std::vector<std::pair<int64_t, int>> events;
+    events.reserve(2 * outline.size());
+    for (size_t i = 0; i < outline.size(); ++i) {
+        const Point& a = outline[i];
+        const Point& b = outline[i + 1 < outline.size() ? i + 1 : 0];
+        if (a.y == b.y)
+            continue;
+        events.push_back({std::min(a.y, b.y), +1});
+        events.push_back({std::max(a.y, b.y), -1});
+    }
+    std::sort(events.begin(), events.end());  // at a row, ends come before starts
+    int64_t current = 0, most = 0;
+    for (const auto& e : events) {
+        current += e.second;
+        most = std::max(most, current);
+    }
+    return static_cast<size_t>(most);
 }
 
 std::vector<uint8_t> EncodeEdgePol(const std::vector<Point>& points)

@@ -28,9 +28,15 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
 // signed 32-bit). Each point is shifted by `shift` (held to int's range, so
 // a stored 2147483647 stays as it is). False, and nothing allocated
 // for the count, when the file is shorter than its count says, or empty, or
-// the count is over skin_limits::kMaxOutlinePoints.
+// the count is over skin_limits::kMaxOutlinePoints; false too when more
+// than skin_limits::kMaxOutlineRowCrossings edges cross one row.
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,
                   int shift = kOutlineShiftClient);
+
+// The most edges (from each point to the next, as the region is made, the
+// last back to the first) that cross one row: an edge from y0 to y1 (not
+// level) crosses the rows min(y0, y1) to max(y0, y1) - 1.
+size_t MostRowCrossings(const std::vector<Point>& outline);
 
 // The bytes of an outline file holding `points` as they are: the reader adds
 // its own shift, so an outline traced with shift 0 and stored here reads back

@@ -32,6 +32,11 @@ constexpr uint64_t kMaxConfigBytes = 4u * 1024 * 1024;
 // about 12,000 points. 65,536 points (a file of 512 KiB) is five times that,
 // and keeps the window region and the smoothing's plan small.
 constexpr uint32_t kMaxOutlinePoints = 65536;
+// The most edges of an outline that cross any one row. The system's polygon
+// region costs about the square of that number per row; a real outline
+// crosses a row a handful of times (a comb of 100 teeth, 200 times), and a
+// criss-crossing one of 65,536 points took minutes to become a region.
+constexpr uint32_t kMaxOutlineRowCrossings = 256;
 // All an outline file of that many points holds: its count and the points.
 constexpr uint32_t kMaxOutlineFileBytes = 4 + 8 * kMaxOutlinePoints;
 

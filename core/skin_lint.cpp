@@ -306,6 +306,11 @@ private:
                         std::to_string(count) + " points, more than the client reads (" +
                             std::to_string(skin_limits::kMaxOutlinePoints) +
                             "): the window keeps its rectangle");
+                else if (count > 0 && (bytes.size() - 4) / 8 >= count &&
+                         !ParseEdgePol(bytes.data(), bytes.size(), &points))
+                    Add(kApp, kEdgeFile,
+                        "more than " + std::to_string(skin_limits::kMaxOutlineRowCrossings) +
+                            " of its edges cross one row: the window keeps its rectangle");
                 else if (!ParseEdgePol(bytes.data(), bytes.size(), &points))
                     Add(kApp, kEdgeFile,
                         "empty or shorter than its count says: the window keeps its rectangle");

@@ -123,6 +123,25 @@ TEST(EdgePol, ValidAndHostileFiles)
     most[0] = 1;  // 65537
     EXPECT_FALSE(ParseEdgePol(most.data(), most.size(), &points));
     EXPECT_EQ(65536u, points.size());
+
+    // At most 256 edges across one row: a zigzag between rows 0 and 10 of n
+    // points has n edges across rows 0 to 9 (the closing one too, when n is
+    // even; for an odd n it is level).
+    auto zigzag = [](int n) {
+        std::vector<Point> z;
+        for (int i = 0; i < n; ++i)
+            z.push_back({i, i % 2 ? 10 : 0});
+        return z;
+    };
+    EXPECT_EQ(256u, MostRowCrossings(zigzag(256)));
+    EXPECT_EQ(256u, MostRowCrossings(zigzag(257)));
+    EXPECT_EQ(258u, MostRowCrossings(zigzag(258)));
+    EXPECT_EQ(2u, MostRowCrossings({{0, 0}, {5, 0}, {5, 7}, {0, 7}}));  // a rectangle
+    for (const auto& [n, kept] : {std::pair{256, true}, std::pair{258, false}}) {
+        const std::vector<uint8_t> bytes = EncodeEdgePol(zigzag(n));
+        EXPECT_EQ(kept, ParseEdgePol(bytes.data(), bytes.size(), &points, 0)) << n;
+    }
+    EXPECT_EQ(256u, points.size());
 }
 
 TEST(Outline, EachProgramsShift)

@@ -259,6 +259,15 @@ TEST(SkinLint, PackageRules)
              f->files["edge.pol"] = most;
          },
          {}},
+        {"edge.pol criss-crossing", {},
+         [](FakeFiles* f) {
+             std::vector<Point> z;
+             for (int i = 0; i < 258; ++i)
+                 z.push_back({i % 40, i % 2 ? 29 : 0});
+             f->files["edge.pol"] = EncodeEdgePol(z);
+         },
+         {"[APPLICATION] edge.pol: more than 256 of its edges cross one row: the window keeps its "
+          "rectangle"}},
         {"edge.pol longer than the most points", {},
          [](FakeFiles* f) { f->files["edge.pol"].resize(4 + 8 * 65536 + 1); },
          {"[APPLICATION] edge.pol: larger than the client reads: the window keeps its rectangle"}},
