@@ -1,6 +1,7 @@
 #include "core/dib_format.h"
 
 #include <new>
+#include "core/skin_limits.h"
 
 namespace {
 
@@ -57,7 +58,8 @@ DibError ParseHeaders(const uint8_t* data, size_t size, DibLayout* out, bool rle
         l.topDown = true;
         height = -height;
     }
-    if (width <= 0 || height <= 0 || width > DIB_MAX_SIDE || height > DIB_MAX_SIDE)
+    if (width <= 0 || height <= 0 || width > DIB_MAX_SIDE || height > DIB_MAX_SIDE ||
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > skin_limits::kMaxBitmapPixels)
         return DIB_BAD_SIZE;
     l.width = static_cast<int32_t>(width);
     l.height = static_cast<int32_t>(height);
@@ -266,7 +268,7 @@ const char* DibErrorText(DibError error)
     case DIB_OK: return "ok";
     case DIB_NOT_BMP: return "not a BMP file";
     case DIB_BAD_HEADER: return "bad bitmap header";
-    case DIB_BAD_SIZE: return "bad picture size";
+    case DIB_BAD_SIZE: return "bad picture size (a side of 0 or over 32768, or over 16777216 pixels)";
     case DIB_UNSUPPORTED: return "unsupported bit count or compression";
     case DIB_BAD_COLORS: return "bad colour count";
     case DIB_BAD_OFFSET: return "bad pixel offset";

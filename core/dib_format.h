@@ -33,12 +33,19 @@ struct DibLayout {
     uint32_t imageSize = 0;     // stride * height
 };
 
-// Largest width or height accepted, and largest pixel array in bytes.
-enum { DIB_MAX_SIDE = 32768 };
-const uint32_t kDibMaxImageBytes = 256u * 1024u * 1024u;
+#include "core/skin_limits.h"
 
-// A bitmap whose pixels lie in the file as rows (compression 0 or 3).
-// Run-length encoded files answer DIB_UNSUPPORTED here: see ParseDibFile.
+// Largest width or height accepted, and largest pixel array in bytes: no
+// row of at most 32 bits a pixel is longer than 4 bytes a pixel.
+enum { DIB_MAX_SIDE = 32768 };
+const uint32_t kDibMaxImageBytes = static_cast<uint32_t>(4 * skin_limits::kMaxBitmapPixels);
+// The longest bitmap file read whole: the pixels and room for the headers.
+const uint32_t kDibMaxFileBytes = kDibMaxImageBytes + 65536u;
+
+// DIB_BAD_SIZE, before anything else of the pixels is looked at, for a
+// picture of more than skin_limits::kMaxBitmapPixels pixels. A bitmap whose
+// pixels lie in the file as rows (compression 0 or 3); run-length encoded
+// files answer DIB_UNSUPPORTED here: see ParseDibFile.
 DibError ParseDib(const uint8_t* data, size_t size, DibLayout* layout);
 const char* DibErrorText(DibError error);
 

@@ -19,7 +19,7 @@ bool ReadWholeFile(LPCSTR path, std::vector<uint8_t>* data)
         return false;
     LARGE_INTEGER length;
     bool ok = GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
-              length.QuadPart <= static_cast<LONGLONG>(kDibMaxImageBytes) + 65536;
+              length.QuadPart <= static_cast<LONGLONG>(kDibMaxFileBytes);
     DWORD got = 0;
     if (ok) {
         try {

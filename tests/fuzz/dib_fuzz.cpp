@@ -12,6 +12,7 @@ void CheckLayout(const uint8_t* data, size_t size, const DibLayout& layout)
 {
     FUZZ_CHECK(layout.width > 0 && layout.height > 0);
     FUZZ_CHECK(layout.width <= DIB_MAX_SIDE && layout.height <= DIB_MAX_SIDE);
+    FUZZ_CHECK(uint64_t(layout.width) * uint64_t(layout.height) <= skin_limits::kMaxBitmapPixels);
     FUZZ_CHECK(layout.stride % 4 == 0);
     FUZZ_CHECK(uint64_t{layout.stride} * layout.height == layout.imageSize);
     FUZZ_CHECK(layout.imageSize <= kDibMaxImageBytes);
