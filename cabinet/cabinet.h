@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "core/cabinet_paths.h"
-#include "core/package_limits.h"
+#include "core/skin_limits.h"
 
 // How one extraction behaves; the deliverables differ in two details.
 struct CabinetOptions {
@@ -24,7 +24,7 @@ struct CabinetOptions {
     // The most bytes the files written may hold, as the cabinet declares
     // them and as they are written. Past it the extraction stops and removes
     // what it wrote.
-    uint64_t unpackedLimit = kPackageUnpackedLimit;
+    uint64_t unpackedLimit = skin_limits::kMaxPackageUnpackedBytes;
     // Every stored name must be a plain file name (core/file_names.h), as a
     // skin package's are; another name stops the extraction, which removes
     // what it wrote.

@@ -94,15 +94,17 @@ private:
 
 HRESULT TavInstCtrl::Create(IUnknown* outer, REFIID iid, void** out)
 {
-    if (out == nullptr)
-        return E_POINTER;
-    *out = nullptr;
-    if (outer != nullptr)
-        return CLASS_E_NOAGGREGATION;
-    auto* control = new TavInstCtrl();
-    const HRESULT hr = control->QueryInterface(iid, out);
-    control->Release();
-    return hr;
+    return Guarded([&]() -> HRESULT {
+        if (out == nullptr)
+            return E_POINTER;
+        *out = nullptr;
+        if (outer != nullptr)
+            return CLASS_E_NOAGGREGATION;
+        auto* control = new TavInstCtrl();
+        const HRESULT hr = control->QueryInterface(iid, out);
+        control->Release();
+        return hr;
+    });
 }
 
 TavInstCtrl::TavInstCtrl()
@@ -267,8 +269,10 @@ STDMETHODIMP TavInstCtrl::get_DataUrl(BSTR* value) { return CopyText(dataUrl_, v
 
 STDMETHODIMP TavInstCtrl::put_DataUrl(BSTR value)
 {
-    StartLocationTimer();
-    return PutText(&dataUrl_, value);
+    return Guarded([&]() -> HRESULT {
+        StartLocationTimer();
+        return PutText(&dataUrl_, value);
+    });
 }
 
 STDMETHODIMP TavInstCtrl::get_CurrentUrl(BSTR* value) { return CopyText(currentUrl_, value); }
@@ -278,11 +282,13 @@ STDMETHODIMP TavInstCtrl::put_CurrentUrl(BSTR value)
     // The activation shows dialogs that pump messages: a page closed
     // meanwhile releases its references, and this one keeps the control.
     const fw::ComPtr<ITavInstCtrlT> keepAlive(this);
-    StopLocationTimer(KillReason::CurrentUrl);
-    const HRESULT hr = PutText(&currentUrl_, value);
-    if (SUCCEEDED(hr))
-        Activate();  // its outcome is not the page's concern
-    return hr;
+    return Guarded([&]() -> HRESULT {
+        StopLocationTimer(KillReason::CurrentUrl);
+        const HRESULT hr = PutText(&currentUrl_, value);
+        if (SUCCEEDED(hr))
+            Activate();  // its outcome is not the page's concern
+        return hr;
+    });
 }
 
 STDMETHODIMP TavInstCtrl::get_Minimize(short* value)
@@ -376,7 +382,10 @@ void CALLBACK TavInstCtrl::LocationTimerProc(HWND, UINT, UINT_PTR id, DWORD)
     LeaveCriticalSection(&TimerGuard());
     if (control == nullptr)
         return;
-    control->FireGetLocation();
+    Guarded([&] {  // a timer callback: nothing may leave for the system's code
+        control->FireGetLocation();
+        return S_OK;
+    });
     control->Release();
 }
 
@@ -790,73 +799,77 @@ STDMETHODIMP TavInstCtrl::InitNew() { return S_OK; }
 
 HRESULT TavInstCtrl::SaveContents(IStream* stream, BOOL clearDirty)
 {
-    if (stream == nullptr)
-        return E_POINTER;
-    // The stored values as they are: a text never set stays a null text.
-    auto text = [](BSTR b) {
-        return b == nullptr ? control_stream::Value::NullText()
-                            : control_stream::Value::Text(
-                                  std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)));
-    };
-    const std::vector<control_stream::Value> values = {
-        text(downloadUrl_), text(dataUrl_), text(currentUrl_), control_stream::Value::Int16(minimize_),
-        control_stream::Value::Int32(autoStart_)};
-    StreamSink sink(stream);
-    if (!control_stream::WriteContents(sink, extent_.cx, extent_.cy, values))
-        return STG_E_CANTSAVE;
-    if (clearDirty)
-        dirty_ = false;
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (stream == nullptr)
+            return E_POINTER;
+        // The stored values as they are: a text never set stays a null text.
+        auto text = [](BSTR b) {
+            return b == nullptr ? control_stream::Value::NullText()
+                                : control_stream::Value::Text(
+                                      std::u16string(reinterpret_cast<const char16_t*>(b), SysStringLen(b)));
+        };
+        const std::vector<control_stream::Value> values = {
+            text(downloadUrl_), text(dataUrl_), text(currentUrl_), control_stream::Value::Int16(minimize_),
+            control_stream::Value::Int32(autoStart_)};
+        StreamSink sink(stream);
+        if (!control_stream::WriteContents(sink, extent_.cx, extent_.cy, values))
+            return STG_E_CANTSAVE;
+        if (clearDirty)
+            dirty_ = false;
+        return S_OK;
+    });
 }
 
 HRESULT TavInstCtrl::LoadContents(IStream* stream)
 {
-    if (stream == nullptr)
-        return E_POINTER;
     // A CurrentUrl among the values runs the activation (see put_CurrentUrl);
     // the values after it still need the control.
     const fw::ComPtr<ITavInstCtrlT> keepAlive(this);
-    StreamSource source(stream);
-    control_stream::Contents contents;
-    if (!control_stream::ReadContents(source, sizeof kProperties / sizeof kProperties[0], &contents))
-        return E_FAIL;
-    if (contents.hasExtent)
-        extent_ = {contents.width, contents.height};
-    for (size_t i = 0; i < contents.values.size(); ++i) {
-        const PropertyName& p = kProperties[i];
-        control_stream::Value value;
-        if (!control_stream::ConvertValue(contents.values[i], StreamType(p.type), &value))
-            return DISP_E_TYPEMISMATCH;
-        VARIANT v;
-        VariantInit(&v);
-        if (p.type == VT_BSTR) {
-            // A text that was never set (or was set empty) comes back as it
-            // was saved; it is not an error and starts nothing.
-            if (value.isNull || value.text.empty()) {
-                BSTR* field = p.id == kDispDownloadUrl ? &downloadUrl_
-                              : p.id == kDispDataUrl   ? &dataUrl_
-                                                       : &currentUrl_;
-                SysFreeString(*field);
-                *field = value.isNull ? nullptr : SysAllocString(L"");
-                continue;
-            }
-            v.vt = VT_BSTR;
-            v.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(value.text.data()),
-                                          static_cast<UINT>(value.text.size()));
-        } else if (p.type == VT_I2) {
-            v.vt = VT_I2;
-            v.iVal = static_cast<SHORT>(value.integer);
-        } else {
-            v.vt = VT_I4;
-            v.lVal = value.integer;
-        }
-        const HRESULT hr = PutProperty(p.id, &v);
-        VariantClear(&v);
-        if (FAILED(hr))
+    return Guarded([&]() -> HRESULT {
+        if (stream == nullptr)
+            return E_POINTER;
+        StreamSource source(stream);
+        control_stream::Contents contents;
+        if (!control_stream::ReadContents(source, sizeof kProperties / sizeof kProperties[0], &contents))
             return E_FAIL;
-    }
-    dirty_ = false;
-    return S_OK;
+        if (contents.hasExtent)
+            extent_ = {contents.width, contents.height};
+        for (size_t i = 0; i < contents.values.size(); ++i) {
+            const PropertyName& p = kProperties[i];
+            control_stream::Value value;
+            if (!control_stream::ConvertValue(contents.values[i], StreamType(p.type), &value))
+                return DISP_E_TYPEMISMATCH;
+            VARIANT v;
+            VariantInit(&v);
+            if (p.type == VT_BSTR) {
+                // A text that was never set (or was set empty) comes back as it
+                // was saved; it is not an error and starts nothing.
+                if (value.isNull || value.text.empty()) {
+                    BSTR* field = p.id == kDispDownloadUrl ? &downloadUrl_
+                                  : p.id == kDispDataUrl   ? &dataUrl_
+                                                           : &currentUrl_;
+                    SysFreeString(*field);
+                    *field = value.isNull ? nullptr : SysAllocString(L"");
+                    continue;
+                }
+                v.vt = VT_BSTR;
+                v.bstrVal = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(value.text.data()),
+                                              static_cast<UINT>(value.text.size()));
+            } else if (p.type == VT_I2) {
+                v.vt = VT_I2;
+                v.iVal = static_cast<SHORT>(value.integer);
+            } else {
+                v.vt = VT_I4;
+                v.lVal = value.integer;
+            }
+            const HRESULT hr = PutProperty(p.id, &v);
+            VariantClear(&v);
+            if (FAILED(hr))
+                return E_FAIL;
+        }
+        dirty_ = false;
+        return S_OK;
+    });
 }
 
 STDMETHODIMP TavInstCtrl::Load(LPSTREAM stream) { return LoadContents(stream); }
@@ -913,43 +926,48 @@ STDMETHODIMP TavInstCtrl::HandsOffStorage() { return S_OK; }
 
 STDMETHODIMP TavInstCtrl::Load(IPropertyBag* bag, IErrorLog* log)
 {
-    if (bag == nullptr)
-        return E_POINTER;
     const fw::ComPtr<ITavInstCtrlT> keepAlive(this);  // as in LoadContents
-    for (const PropertyName& p : kProperties) {
-        VARIANT current;
-        if (FAILED(GetProperty(p.id, &current)))
-            return E_FAIL;
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = current.vt;
-        VariantClear(&current);
-        if (FAILED(bag->Read(p.name, &value, log)))
-            continue;  // not among the page's parameters
-        const HRESULT hr = PutProperty(p.id, &value);
-        VariantClear(&value);
-        if (FAILED(hr))
-            return E_FAIL;
-    }
-    return S_OK;
+    return Guarded([&]() -> HRESULT {
+        if (bag == nullptr)
+            return E_POINTER;
+        for (const PropertyName& p : kProperties) {
+            VARIANT current;
+            if (FAILED(GetProperty(p.id, &current)))
+                return E_FAIL;
+            VARIANT value;
+            VariantInit(&value);
+            value.vt = current.vt;
+            VariantClear(&current);
+            if (FAILED(bag->Read(p.name, &value, log)))
+                continue;  // not among the page's parameters
+            const HRESULT hr = PutProperty(p.id, &value);
+            VariantClear(&value);
+            if (FAILED(hr))
+                return E_FAIL;
+        }
+        return S_OK;
+    });
 }
 
 STDMETHODIMP TavInstCtrl::Save(IPropertyBag* bag, BOOL clearDirty, BOOL)
 {
-    if (bag == nullptr)
-        return E_POINTER;
-    for (const PropertyName& p : kProperties) {
-        VARIANT value;
-        HRESULT hr = GetProperty(p.id, &value);
-        if (SUCCEEDED(hr))
-            hr = bag->Write(p.name, &value);
-        VariantClear(&value);
-        if (FAILED(hr))
-            return hr;
-    }
-    if (clearDirty)
-        dirty_ = false;
-    return S_OK;
+    const fw::ComPtr<ITavInstCtrlT> keepAlive(this);  // as in LoadContents
+    return Guarded([&]() -> HRESULT {
+        if (bag == nullptr)
+            return E_POINTER;
+        for (const PropertyName& p : kProperties) {
+            VARIANT value;
+            HRESULT hr = GetProperty(p.id, &value);
+            if (SUCCEEDED(hr))
+                hr = bag->Write(p.name, &value);
+            VariantClear(&value);
+            if (FAILED(hr))
+                return hr;
+        }
+        if (clearDirty)
+            dirty_ = false;
+        return S_OK;
+    });
 }
 
 // ---- ISpecifyPropertyPages ----------------------------------------------------------

@@ -227,38 +227,42 @@ STDAPI DllCanUnloadNow() { return ModuleLockCount() == 0 ? S_OK : S_FALSE; }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out)
 {
-    if (out == nullptr)
-        return E_POINTER;
-    *out = nullptr;
-    Creator create = nullptr;
-    if (IsEqualCLSID(clsid, CLSID_TavInstCtrlT))
-        create = &TavInstCtrl::Create;
-    else if (IsEqualCLSID(clsid, CLSID_CTavInstProp))
-        create = &TavInstProp::Create;
-    else
-        return CLASS_E_CLASSNOTAVAILABLE;
-    auto* factory = new ClassFactory(create);
-    const HRESULT hr = factory->QueryInterface(iid, out);
-    factory->Release();
-    return hr;
+    return Guarded([&]() -> HRESULT {
+        if (out == nullptr)
+            return E_POINTER;
+        *out = nullptr;
+        Creator create = nullptr;
+        if (IsEqualCLSID(clsid, CLSID_TavInstCtrlT))
+            create = &TavInstCtrl::Create;
+        else if (IsEqualCLSID(clsid, CLSID_CTavInstProp))
+            create = &TavInstProp::Create;
+        else
+            return CLASS_E_CLASSNOTAVAILABLE;
+        auto* factory = new ClassFactory(create);
+        const HRESULT hr = factory->QueryInterface(iid, out);
+        factory->Release();
+        return hr;
+    });
 }
 
 STDAPI DllRegisterServer()
 {
-    const std::string path = ModulePath();
-    for (const ClassEntry& c : kClasses)
-        if (!RegisterClassEntry(c, path))
-            return SELFREG_E_CLASS;
-    // Our own path: a library loaded from it may record another spelling.
-    ITypeLib* library = nullptr;
-    const std::wstring pathW = ModulePathW();
-    if (FAILED(LoadTypeLibEx(pathW.c_str(), REGKIND_NONE, &library)))
-        return SELFREG_E_TYPELIB;
-    std::wstring folder = pathW.substr(0, pathW.find_last_of(L'\\') + 1);
-    const HRESULT hr = RegisterTypeLib(library, const_cast<wchar_t*>(pathW.c_str()),
-                                       const_cast<wchar_t*>(folder.c_str()));
-    library->Release();
-    return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
+    return Guarded([&]() -> HRESULT {
+        const std::string path = ModulePath();
+        for (const ClassEntry& c : kClasses)
+            if (!RegisterClassEntry(c, path))
+                return SELFREG_E_CLASS;
+        // Our own path: a library loaded from it may record another spelling.
+        ITypeLib* library = nullptr;
+        const std::wstring pathW = ModulePathW();
+        if (FAILED(LoadTypeLibEx(pathW.c_str(), REGKIND_NONE, &library)))
+            return SELFREG_E_TYPELIB;
+        std::wstring folder = pathW.substr(0, pathW.find_last_of(L'\\') + 1);
+        const HRESULT hr = RegisterTypeLib(library, const_cast<wchar_t*>(pathW.c_str()),
+                                           const_cast<wchar_t*>(folder.c_str()));
+        library->Release();
+        return FAILED(hr) ? SELFREG_E_TYPELIB : S_OK;
+    });
 }
 
 STDAPI DllUnregisterServer()

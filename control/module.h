@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <new>
 #include <string>
 
 namespace tavinst {
@@ -24,6 +25,18 @@ ITypeInfo* TypeInfoOf(REFGUID guid);
 // The vtable description of ITavInstCtrlT, through which Invoke calls.
 ITypeInfo* VtableTypeInfo();
 
+
+// Runs `work` (answering an HRESULT) for a COM entry point: memory running
+// out is E_OUTOFMEMORY to the caller, never an exception leaving the module.
+template <class Work>
+HRESULT Guarded(Work work)
+{
+    try {
+        return work();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
+}
 
 // Converts between BSTR and ANSI (the system code page).
 std::string ToAnsi(BSTR text);

@@ -114,8 +114,15 @@ bool WriteContents(ByteSink& sink, int32_t width, int32_t height, const std::vec
     for (const Value& v : values)
         if (!ValueFits(v))
             return false;
-    if (!PutU32(sink, kVersion) || !PutU32(sink, static_cast<uint32_t>(width)) ||
-        !PutU32(sink, static_cast<uint32_t>(height)))
+    uint8_t head[kHeadSize] = {};
+    auto put = [&](size_t at, uint32_t v) {
+        for (size_t i = 0; i < 4; ++i)
+            head[at + i] = static_cast<uint8_t>(v >> (8 * i));
+    };
+    put(kVersionOffset, kVersion);
+    put(kWidthOffset, static_cast<uint32_t>(width));
+    put(kHeightOffset, static_cast<uint32_t>(height));
+    if (!sink.Write(head, kHeadSize))
         return false;
     for (const Value& v : values)
         if (!WriteValue(sink, v))

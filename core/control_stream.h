@@ -14,6 +14,11 @@
 namespace control_stream {
 
 constexpr uint32_t kVersion = 514;
+// The stream's head: the version, then the extent; the first value follows.
+constexpr size_t kVersionOffset = 0;
+constexpr size_t kWidthOffset = 4;
+constexpr size_t kHeightOffset = 8;
+constexpr size_t kHeadSize = 12;
 constexpr uint16_t kTypeInt16 = 2;
 constexpr uint16_t kTypeInt32 = 3;
 constexpr uint16_t kTypeText = 8;

@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
+
+#include "core/skin_limits.h"
 
 namespace {
 
@@ -106,24 +109,50 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
         return static_cast<uint32_t>(data[at]) | static_cast<uint32_t>(data[at + 1]) << 8 |
                static_cast<uint32_t>(data[at + 2]) << 16 | static_cast<uint32_t>(data[at + 3]) << 24;
     };
-    if (data == nullptr || size < 4)
+    if (data == nullptr || size < kEdgePolCountSize)
         return false;
     const uint32_t count = u32(0);
-    if (count == 0 || count > (size - 4) / 8)
+    if (count == 0 || count > (size - kEdgePolCountSize) / kEdgePolPointSize ||
+        count > skin_limits::kMaxOutlinePoints)
         return false;  // the count is not trusted beyond what the file holds
     std::vector<Point> out(count);
     for (uint32_t i = 0; i < count; ++i) {
-        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(4 + 8 * size_t{i}))} + shift);
-        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(8 + 8 * size_t{i}))} + shift);
+        const size_t at = kEdgePolCountSize + kEdgePolPointSize * size_t{i};
+        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(at))} + shift);
+        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(at + 4))} + shift);
     }
+    if (MostRowCrossings(out) > skin_limits::kMaxOutlineRowCrossings)
+        return false;  // a region of it would take minutes
     points->swap(out);
     return true;
+}
+
+size_t MostRowCrossings(const std::vector<Point>& outline)
+{
+    // A sweep over the edges' first and past-last rows.
+    std::vector<std::pair<int64_t, int>> events;
+    events.reserve(2 * outline.size());
+    for (size_t i = 0; i < outline.size(); ++i) {
+        const Point& a = outline[i];
+        const Point& b = outline[i + 1 < outline.size() ? i + 1 : 0];
+        if (a.y == b.y)
+            continue;
+        events.push_back({std::min(a.y, b.y), +1});
+        events.push_back({std::max(a.y, b.y), -1});
+    }
+    std::sort(events.begin(), events.end());  // at a row, ends come before starts
+    int64_t current = 0, most = 0;
+    for (const auto& e : events) {
+        current += e.second;
+        most = std::max(most, current);
+    }
+    return static_cast<size_t>(most);
 }
 
 std::vector<uint8_t> EncodeEdgePol(const std::vector<Point>& points)
 {
     std::vector<uint8_t> out;
-    out.reserve(4 + 8 * points.size());
+    out.reserve(kEdgePolCountSize + kEdgePolPointSize * points.size());
     auto put = [&](uint32_t v) {
         for (int i = 0; i < 4; ++i)
             out.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -391,24 +420,14 @@ uint32_t Average5(uint32_t a, uint32_t b, uint32_t c, uint32_t d, uint32_t e)
 
 }  // namespace
 
-void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
-                   const std::vector<Point>& outline)
+std::vector<uint32_t> PlanSmoothing(int width, int height, const std::vector<Point>& outline)
 {
-    if (pixels == nullptr || width <= 0 || height <= 0)
-        return;
-    auto at = [&](int x, int y) -> uint32_t& { return pixels[static_cast<size_t>(y) * stride + x]; };
-    auto inner = [&](int x, int y) { return x >= 1 && y >= 1 && x < width - 1 && y < height - 1; };
-    const int nx[4] = {-1, 0, 1, 0}, ny[4] = {0, -1, 0, 1};
-    auto smoothAround = [&](int x, int y) {
-        const uint32_t c = at(x, y);
-        for (int k = 0; k < 4; ++k) {
-            const int qx = x + nx[k], qy = y + ny[k];
-            if (!inner(qx, qy))
-                continue;
-            at(qx, qy) =
-                Average5(c, at(qx - 1, qy), at(qx, qy - 1), at(qx + 1, qy), at(qx, qy + 1));
-        }
-    };
+    std::vector<uint32_t> plan;
+    if (width <= 0 || height <= 0 ||
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > UINT32_MAX)
+        return plan;
+    // How often each pixel has been planned so far.
+    std::vector<uint8_t> visits(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
     for (size_t i = 0; i + 1 < outline.size(); ++i) {
         // The Bresenham line from p to q has one pixel per step along its
         // major axis; at step k the minor axis has moved by
@@ -444,8 +463,48 @@ void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
             const int64_t m = m0 + ms * k;
             const int64_t other = n0 + ns * static_cast<int64_t>(n);
             const int64_t x = xMajor ? m : other, y = xMajor ? other : m;
-            if (x >= 0 && y >= 0 && x < width && y < height)
-                smoothAround(static_cast<int>(x), static_cast<int>(y));
+            if (x < 0 || y < 0 || x >= width || y >= height)
+                continue;
+            const uint32_t index = static_cast<uint32_t>(y) * static_cast<uint32_t>(width) +
+                                   static_cast<uint32_t>(x);
+            if (visits[index] == kSmoothingVisitsPerPixel)
+                continue;
+            ++visits[index];
+            plan.push_back(index);
         }
     }
+    return plan;
+}
+
+void ApplySmoothing(uint32_t* pixels, int width, int height, int stride,
+                    const std::vector<uint32_t>& plan)
+{
+    if (pixels == nullptr || width <= 0 || height <= 0)
+        return;
+    auto at = [&](int x, int y) -> uint32_t& { return pixels[static_cast<size_t>(y) * stride + x]; };
+    auto inner = [&](int x, int y) { return x >= 1 && y >= 1 && x < width - 1 && y < height - 1; };
+    const int nx[4] = {-1, 0, 1, 0}, ny[4] = {0, -1, 0, 1};
+    const uint64_t count = static_cast<uint64_t>(width) * static_cast<uint64_t>(height);
+    for (const uint32_t index : plan) {
+        if (index >= count)
+            return;  // a plan for a larger picture
+        const int x = static_cast<int>(index % static_cast<uint32_t>(width));
+        const int y = static_cast<int>(index / static_cast<uint32_t>(width));
+        const uint32_t c = at(x, y);
+        for (int k = 0; k < 4; ++k) {
+            const int qx = x + nx[k], qy = y + ny[k];
+            if (!inner(qx, qy))
+                continue;
+            at(qx, qy) =
+                Average5(c, at(qx - 1, qy), at(qx, qy - 1), at(qx + 1, qy), at(qx, qy + 1));
+        }
+    }
+}
+
+void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
+                   const std::vector<Point>& outline)
+{
+    if (pixels == nullptr)
+        return;
+    ApplySmoothing(pixels, width, height, stride, PlanSmoothing(width, height, outline));
 }

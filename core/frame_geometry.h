@@ -25,11 +25,21 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
                                 int shift = kOutlineShiftClient);
 
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
-// signed 32-bit). Each point is shifted by `shift` (held to int's range, so
+// signed 32-bit).
+constexpr size_t kEdgePolCountSize = 4;  // the count at offset 0
+constexpr size_t kEdgePolPointSize = 8;  // x at +0, y at +4, from offset 4
+// Each point is shifted by `shift` (held to int's range, so
 // a stored 2147483647 stays as it is). False, and nothing allocated
-// for the count, when the file is shorter than its count says, or empty.
+// for the count, when the file is shorter than its count says, or empty, or
+// the count is over skin_limits::kMaxOutlinePoints; false too when more
+// than skin_limits::kMaxOutlineRowCrossings edges cross one row.
 bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points,
                   int shift = kOutlineShiftClient);
+
+// The most edges (from each point to the next, as the region is made, the
+// last back to the first) that cross one row: an edge from y0 to y1 (not
+// level) crosses the rows min(y0, y1) to max(y0, y1) - 1.
+size_t MostRowCrossings(const std::vector<Point>& outline);
 
 // The bytes of an outline file holding `points` as they are: the reader adds
 // its own shift, so an outline traced with shift 0 and stored here reads back
@@ -128,7 +138,21 @@ Box LayoutWebArea(const Box& r, int dW, int dH, const Band& h, const Band& v);
 // four neighbours (left, up, right, down) of a line pixel of colour c becomes
 // the per-channel average of c and the neighbour's own four neighbours.
 // Pixels whose neighbourhood leaves the picture are left alone. Each edge is
-// cut to the picture before it is walked: the work is bounded by the picture,
-// however far outside it the points lie.
+// cut to the picture before it is walked. A pixel that lies on more than
+// kSmoothingVisitsPerPixel edges is smoothed around only for the first that
+// many: an ordinary outline never has that many edges through one pixel, and
+// a criss-crossing one costs no more than that many passes over the picture.
 void SmoothOutline(uint32_t* pixels, int width, int height, int stride,
                    const std::vector<Point>& outline);
+
+enum { kSmoothingVisitsPerPixel = 4 };
+
+// The same in two steps, so that a frame walks its outline once per outline
+// and size and only blends at each paint: the line pixels in the order the
+// smoothing visits them, as indexes y * width + x (at most
+// kSmoothingVisitsPerPixel * width * height of them; empty for a picture of
+// more than 2^32 pixels) ...
+std::vector<uint32_t> PlanSmoothing(int width, int height, const std::vector<Point>& outline);
+// ... and the smoothing around each of them, in that order.
+void ApplySmoothing(uint32_t* pixels, int width, int height, int stride,
+                    const std::vector<uint32_t>& plan);

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/skin_limits.h"
+
 namespace mgr {
 
 // The personal browser beside the manager, and how it is started.
@@ -118,7 +120,7 @@ const int kFirstItemCommand = 150;  // item n: 150 + n
 // The most items a group can address with a 16-bit command id.
 const int kMaxItemCommands = 0xFFFF - kFirstItemCommand + 1;
 // A thumbnail is 1078 + 120 x 120 bytes; nothing larger is read for one.
-const unsigned long kMaxThumbnailBytes = 1u << 20;
+const unsigned long kMaxThumbnailBytes = skin_limits::kMaxThumbnailBytes;
 // The shell's address of a host folder.
 const char kVisitScheme[] = "http://";
 

@@ -18,21 +18,21 @@ struct Field {
     size_t offset;
     size_t size;
 };
-const Field kMagicField = {0, 33};
-const Field kTitle = {33, 33};
-const Field kAuthor = {66, 33};
-const Field kComment = {99, 257};
-const Field kCreationTime = {356, 16};
-const Field kConfigPath = {372, 261};
-const Field kPreviewPath = {633, 261};
-const Field kSkinName = {894, 261};
-const Field kStartUrl = {1155, 2085};
-const Field kDataUrl = {3240, 2085};
-const Field kRights = {5325, 259};
-const Field kSkinVersion = {5584, 4};
-const Field kPreviewSize = {5588, 4};
-const Field kConfigSize = {5592, 4};
-const Field kPackageSize = {5596, 4};
+constexpr Field kMagicField = {0, 33};
+constexpr Field kTitle = {33, 33};
+constexpr Field kAuthor = {66, 33};
+constexpr Field kComment = {99, 257};
+constexpr Field kCreationTime = {356, 16};
+constexpr Field kConfigPath = {372, 261};
+constexpr Field kPreviewPath = {633, 261};
+constexpr Field kSkinName = {894, 261};
+constexpr Field kStartUrl = {1155, 2085};
+constexpr Field kDataUrl = {3240, 2085};
+constexpr Field kRights = {5325, 259};
+constexpr Field kSkinVersion = {5584, 4};
+constexpr Field kPreviewSize = {5588, 4};
+constexpr Field kConfigSize = {5592, 4};
+constexpr Field kPackageSize = {5596, 4};
 
 // The most characters each text of the form may hold.
 const size_t kTitleChars = 32;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/skin_limits.h"
+
 namespace {
 
 // Characters an integer buffer holds, terminating zero included.
@@ -19,16 +21,13 @@ unsigned char Fold(unsigned char c)
     return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 'a' + 'A') : c;
 }
 
-// `name` equals [begin, end) without regard to ASCII letter case.
-bool SameName(const std::string& name, const char* begin, const char* end)
+// [begin, end) with ASCII letters upper-cased: the key of the indexes.
+std::string Folded(const char* begin, const char* end)
 {
-    if (name.size() != static_cast<size_t>(end - begin))
-        return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (Fold(static_cast<unsigned char>(name[i])) != Fold(static_cast<unsigned char>(begin[i])))
-            return false;
-    }
-    return true;
+    std::string folded(begin, end);
+    for (char& c : folded)
+        c = static_cast<char>(Fold(static_cast<unsigned char>(c)));
+    return folded;
 }
 
 // The asked-for name without blanks around it, as [*begin, *end).
@@ -158,7 +157,23 @@ ProfileFile ProfileFile::FromBytes(const void* data, size_t size)
         }
         file.sections_.back().keys.push_back(std::move(key));
     }
+    file.BuildIndex();
     return file;
+}
+
+void ProfileFile::BuildIndex()
+{
+    for (size_t i = 0; i < sections_.size(); ++i) {
+        Section& s = sections_[i];
+        const std::string name = Folded(s.name.data(), s.name.data() + s.name.size());
+        if (!firstSection_.emplace(name, i).second)
+            continue;  // a repeated section is never reached
+        s.firstKey.reserve(s.keys.size());
+        for (size_t k = 0; k < s.keys.size(); ++k) {
+            const std::string& key = s.keys[k].name;
+            s.firstKey.emplace(Folded(key.data(), key.data() + key.size()), k);
+        }
+    }
 }
 
 ProfileFile ProfileFile::Unreadable()
@@ -173,15 +188,22 @@ ProfileFile ProfileFile::Load(const char* path)
     FILE* f = fopen(path, "rb");
     if (!f)
         return errno == ENOENT ? ProfileFile() : Unreadable();
+    // Read no more than one byte past the bound, whatever the file's size.
     std::string bytes;
     char chunk[16384];
     size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, f)) > 0)
+    while (bytes.size() <= skin_limits::kMaxConfigBytes &&
+           (got = fread(chunk, 1, sizeof chunk, f)) > 0)
         bytes.append(chunk, got);
     const bool failed = ferror(f) != 0;
     fclose(f);
     if (failed)
         return Unreadable();
+    if (bytes.size() > skin_limits::kMaxConfigBytes) {
+        ProfileFile file;
+        file.source_ = Source::kTooLarge;
+        return file;
+    }
     return FromBytes(bytes.data(), bytes.size());
 }
 
@@ -199,16 +221,13 @@ const ProfileFile::Key* ProfileFile::Find(const char* section, const char* key) 
     const char *sectionBegin, *sectionEnd, *keyBegin, *keyEnd;
     TrimName(section, &sectionBegin, &sectionEnd);
     TrimName(key, &keyBegin, &keyEnd);
-    for (const Section& s : sections_) {
-        if (!SameName(s.name, sectionBegin, sectionEnd))
-            continue;
-        for (const Key& k : s.keys) {
-            if (SameName(k.name, keyBegin, keyEnd))
-                return &k;
-        }
-        return nullptr;  // only the first section of a name is searched
-    }
-    return nullptr;
+    // Only the first section of a name is searched, and in it the first key.
+    const auto s = firstSection_.find(Folded(sectionBegin, sectionEnd));
+    if (s == firstSection_.end())
+        return nullptr;
+    const Section& found = sections_[s->second];
+    const auto k = found.firstKey.find(Folded(keyBegin, keyEnd));
+    return k == found.firstKey.end() ? nullptr : &found.keys[k->second];
 }
 
 uint32_t ProfileFile::GetString(const char* section, const char* key, const char* fallback,
@@ -227,7 +246,7 @@ uint32_t ProfileFile::GetString(const char* section, const char* key, const char
         --last;
     def.resize(last);
 
-    if (source_ == Source::kUnreadable) {
+    if (source_ == Source::kUnreadable || source_ == Source::kTooLarge) {
         CopyEntry(def.c_str(), out, size, false);
         return static_cast<uint32_t>(strlen(out));
     }

@@ -32,17 +32,24 @@
 // page a value cut at the buffer's size may end differently from the
 // system's. A UTF-8 signature is skipped; a UTF-16 file is read for its
 // ASCII characters only.
+//
+// Lookups take constant time: an index of the first section of each name,
+// and in it of the first key of each name, is built once when the file is
+// read.
 #pragma once
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 class ProfileFile {
 public:
     // What became of reading the file. A missing file answers every key with
-    // its default; so does an unreadable one, but without unquoting defaults.
-    enum class Source { kMissing, kUnreadable, kRead };
+    // its default; so does an unreadable one, but without unquoting defaults,
+    // and so does one larger than the longest configuration a skin may have
+    // (skin_limits::kMaxConfigBytes), which is not read.
+    enum class Source { kMissing, kUnreadable, kRead, kTooLarge };
 
     // An empty profile, as for a file that does not exist.
     ProfileFile() = default;
@@ -51,8 +58,9 @@ public:
     static ProfileFile FromBytes(const void* data, size_t size);
     // A file that exists but could not be read (access denied, a folder).
     static ProfileFile Unreadable();
-    // Reads the file at `path` (fopen; a missing file gives kMissing, any
-    // other failure kUnreadable).
+    // Reads the file at `path` (fopen; a missing file gives kMissing, one
+    // past skin_limits::kMaxConfigBytes kTooLarge, any other failure
+    // kUnreadable).
     static ProfileFile Load(const char* path);
 
     Source source() const { return source_; }
@@ -86,10 +94,16 @@ private:
     struct Section {
         std::string name;
         std::vector<Key> keys;
+        // Upper-cased key name -> index of its first key; only in the first
+        // section of a name, the one lookups reach.
+        std::unordered_map<std::string, size_t> firstKey;
     };
 
+    void BuildIndex();
     const Key* Find(const char* section, const char* key) const;
 
     Source source_ = Source::kMissing;
     std::vector<Section> sections_;
+    // Upper-cased section name -> index of its first section.
+    std::unordered_map<std::string, size_t> firstSection_;
 };

@@ -14,6 +14,7 @@
 #include "core/frame_geometry.h"
 #include "core/hotkey.h"
 #include "core/profile_reader.h"
+#include "core/skin_limits.h"
 #include "core/skin_values.h"
 #include "core/text_limits.h"
 
@@ -30,12 +31,8 @@ const uint32_t kButtonFunctionBuffer = kLongText;
 const uint32_t kAnimationFunctionBuffer = 260;
 const uint32_t kMainAnimationRectBuffer = 259;
 
-// Commands reach buttons with ids 128..256 and animations with ids 60..92.
-const int kMostButtons = 129;
-const int kMostAnimations = 33;
-// Numbered sections looked at beyond the count are bounded, whatever the
-// count says.
-const int kMostSectionsChecked = 4096;
+const int kMostButtons = skin_limits::kMaxButtons;
+const int kMostAnimations = skin_limits::kMaxAnimations;
 // A list of missing sections is cut after this many names.
 const size_t kMostNamesListed = 5;
 // Values are quoted up to this many characters.
@@ -108,12 +105,19 @@ public:
 
     std::vector<LintProblem> Run()
     {
+        if (profile_.source() == ProfileFile::Source::kTooLarge) {
+            Add(kApp, "", "the file is larger than " +
+                              std::to_string(skin_limits::kMaxConfigBytes) +
+                              " bytes: the client refuses the skin");
+            return problems_;
+        }
         CheckVersion();
         CheckApplication();
         CheckSectionCounts();
-        for (int n = 1; n <= animations_ && n <= kMostSectionsChecked; ++n)
+        // Sections beyond the caps are not read, so not checked.
+        for (int n = 1; n <= animations_ && n <= kMostAnimations; ++n)
             CheckAnimation(n);
-        for (int n = 1; n <= buttons_ && n <= kMostSectionsChecked; ++n)
+        for (int n = 1; n <= buttons_ && n <= kMostButtons; ++n)
             CheckButton(n);
         return problems_;
     }
@@ -190,7 +194,7 @@ private:
         std::vector<uint8_t> bytes;
         if (!ReadNamed(section, key, name, kLintBitmapLimit, &bytes))
             return false;
-        const DibError error = ParseDib(bytes.data(), bytes.size(), layout);
+        const DibError error = ParseDibFile(&bytes, layout);
         if (error != DIB_OK) {
             Add(section, key,
                 Quote(name) + " is not a bitmap the client loads: " + DibErrorText(error));
@@ -296,7 +300,21 @@ private:
                 break;
             case SkinFiles::kRead: {
                 std::vector<Point> points;
-                if (!ParseEdgePol(bytes.data(), bytes.size(), &points))
+                const uint32_t count =
+                    bytes.size() >= 4 ? bytes[0] | bytes[1] << 8 | bytes[2] << 16 |
+                                            static_cast<uint32_t>(bytes[3]) << 24
+                                      : 0;
+                if (count > skin_limits::kMaxOutlinePoints)
+                    Add(kApp, kEdgeFile,
+                        std::to_string(count) + " points, more than the client reads (" +
+                            std::to_string(skin_limits::kMaxOutlinePoints) +
+                            "): the window keeps its rectangle");
+                else if (count > 0 && (bytes.size() - 4) / 8 >= count &&
+                         !ParseEdgePol(bytes.data(), bytes.size(), &points))
+                    Add(kApp, kEdgeFile,
+                        "more than " + std::to_string(skin_limits::kMaxOutlineRowCrossings) +
+                            " of its edges cross one row: the window keeps its rectangle");
+                else if (!ParseEdgePol(bytes.data(), bytes.size(), &points))
                     Add(kApp, kEdgeFile,
                         "empty or shorter than its count says: the window keeps its rectangle");
                 break;
@@ -320,8 +338,8 @@ private:
         const std::string countText = std::to_string(count);
         if (count > most)
             Add(kApp, key,
-                countText + ": the client runs the commands of the first " +
-                    std::to_string(most) + " " + what + "s only");
+                countText + ": the client reads the first " + std::to_string(most) + " " + what +
+                    "s only (their ids end there)");
         std::map<std::string, int> seen;  // upper-case name -> sections of that name
         for (const std::string& name : names) {
             if (name.size() <= prefix.size() || !SameText(name.substr(0, prefix.size()), prefix))
@@ -340,11 +358,16 @@ private:
                 Add(kApp, key, countText + ", so section " + name + " is never read");
                 continue;
             }
+            if (n > most) {
+                Add(name, "", "never read: the client reads no more than " + std::to_string(most) +
+                                  " " + what + "s");
+                continue;
+            }
             if (++seen[canonical] == 2)
                 Add(name, "", "repeated section: only the first one is read");
         }
         std::vector<std::string> missing;
-        for (int n = 1; n <= count && n <= kMostSectionsChecked; ++n)
+        for (int n = 1; n <= count && n <= most; ++n)
             if (!seen.count(prefix + std::to_string(n)))
                 missing.push_back(prefix + std::to_string(n));
         if (missing.empty())

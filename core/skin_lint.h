@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "core/dib_format.h"
+#include "core/skin_limits.h"
+
 class ProfileFile;
 
 struct LintProblem {
@@ -57,7 +60,8 @@ std::string DefaultPackagePath(const std::string& configPath);
 //   (nonzero width, inside the bitmap, both given), the rectangles (in order
 //   and inside the background), the main animation's bitmap, and edge.pol
 //   when the frame reads it (a skin that is not stretched at creation);
-// - BTNNUMBER and ANINUMBER against the sections present;
+// - a configuration larger than the client reads, alone;
+// - BTNNUMBER and ANINUMBER against the sections present and the caps;
 // - each animation section, then each button section: LOCATION, BMP,
 //   FUNCTION (a command of the vocabulary that does something), and for
 //   buttons HOTKEY (parses, names a key, not another button's).
@@ -65,5 +69,5 @@ std::vector<LintProblem> LintSkin(const char* configPath, const SkinFiles* files
 
 // The most bytes read of a bitmap (as the bitmap loader) and of edge.pol (as
 // the frame).
-const size_t kLintBitmapLimit = 256u * 1024u * 1024u + 65536u;
-const size_t kLintOutlineLimit = 64u * 1024u * 1024u;
+const size_t kLintBitmapLimit = kDibMaxFileBytes;
+const size_t kLintOutlineLimit = skin_limits::kMaxOutlineFileBytes;

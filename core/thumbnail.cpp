@@ -204,6 +204,14 @@ ThumbError MakeThumbnail(const uint8_t* source, size_t size, std::vector<uint8_t
     file->clear();
     if (size == 0)
         return ThumbError::kEmpty;
+    // A run-length encoded picture is read from its expansion.
+    std::vector<uint8_t> expanded;
+    if (ExpandRle(source, size, &expanded) != DIB_OK)
+        return ThumbError::kNotBitmap;
+    if (!expanded.empty()) {
+        source = expanded.data();
+        size = expanded.size();
+    }
     DibLayout layout;
     if (ParseDib(source, size, &layout) != DIB_OK)
         return ThumbError::kNotBitmap;

@@ -3,6 +3,8 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/out_of_memory.h"
+
 namespace fw {
 
 template <typename T>
@@ -64,7 +66,12 @@ public:
             return FALSE;
         }
         // Through the base, so a derived class may keep its handler protected.
-        return static_cast<Dialog*>(self)->HandleMessage(message, wParam, lParam);
+        try {
+            return static_cast<Dialog*>(self)->HandleMessage(message, wParam, lParam);
+        } catch (const std::bad_alloc&) {
+            OutOfMemoryAnswer(dialog, message);
+            return FALSE;
+        }
     }
 
 protected:

@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include "framework/out_of_memory.h"
+
 namespace fw {
 
 // T derives from Window<T>. Register the class with T::Procedure as its
@@ -85,8 +87,13 @@ public:
             static_cast<Window*>(self)->OnDetached();
             return DefWindowProcA(hwnd, message, wParam, lParam);
         }
-        // Through the base, so that T may keep its handler protected.
-        return static_cast<Window*>(self)->HandleMessage(message, wParam, lParam);
+        // Through the base, so that T may keep its handler protected. No
+        // exception may leave for the system's code that called us.
+        try {
+            return static_cast<Window*>(self)->HandleMessage(message, wParam, lParam);
+        } catch (const std::bad_alloc&) {
+            return OutOfMemoryAnswer(hwnd, message);
+        }
     }
 
 protected:
@@ -203,7 +210,11 @@ private:
             self->Detach();
             return CallWindowProcA(original, hwnd, message, wParam, lParam);
         }
-        return static_cast<Subclass*>(self)->HandleMessage(message, wParam, lParam);
+        try {
+            return static_cast<Subclass*>(self)->HandleMessage(message, wParam, lParam);
+        } catch (const std::bad_alloc&) {
+            return OutOfMemoryAnswer(hwnd, message);
+        }
     }
     WNDPROC original_ = nullptr;
 };

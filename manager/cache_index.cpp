@@ -10,6 +10,7 @@
 #include "cabinet/package_file.h"
 #include "core/dib_format.h"
 #include "core/profile_reader.h"
+#include "core/skin_limits.h"
 #include "core/thumbnail.h"
 #include "framework/handles.h"
 
@@ -367,11 +368,12 @@ private:
 };
 
 // The thumbnail bytes `entry` names in the old image.dat, when they are a
-// bitmap file.
+// bitmap file no longer than a thumbnail is.
 bool ReuseThumbnail(OldImage* oldImage, const cache::CacheEntry& entry,
                     std::vector<unsigned char>* bytes)
 {
-    if (!oldImage->Read(entry.offset, entry.length, bytes))
+    if (entry.length > skin_limits::kMaxThumbnailBytes ||
+        !oldImage->Read(entry.offset, entry.length, bytes))
         return false;
     DibLayout layout;
     return ParseDib(bytes->data(), bytes->size(), &layout) == DIB_OK;
@@ -672,6 +674,8 @@ const cache::CacheEntry* CCacheIndex::Entry(const std::string& host, int n) cons
 bool CCacheIndex::ReadThumbnail(std::vector<unsigned char>* buffer, unsigned long offset,
                                 unsigned long length) const
 {
+    if (length > skin_limits::kMaxThumbnailBytes)
+        return false;
     fw::UniqueFile image = OpenForReading(imagePath_);
     return image && ReadRange(image.get(), offset, length, buffer);
 }

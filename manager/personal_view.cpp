@@ -5,7 +5,9 @@
 
 #include <algorithm>
 
+#include "core/dib_format.h"
 #include "core/manager_rules.h"
+#include "core/skin_limits.h"
 #include "framework/app.h"
 #include "framework/dib32.h"
 #include "framework/file.h"
@@ -20,7 +22,9 @@ namespace {
 std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int* width, int* height)
 {
     BITMAP info;
-    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0)
+    if (!bitmap || !GetObjectA(bitmap, sizeof info, &info) || info.bmWidth <= 0 || info.bmHeight <= 0 ||
+        static_cast<uint64_t>(info.bmWidth) * static_cast<uint64_t>(info.bmHeight) >
+            skin_limits::kMaxBitmapPixels)
         return {};
     BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
     std::vector<uint32_t> pixels(static_cast<size_t>(info.bmWidth) * info.bmHeight);
@@ -39,6 +43,11 @@ std::vector<uint32_t> ReadPixels(HBITMAP bitmap, int* width, int* height)
 // file named with the prefix "tvpr" that is deleted at once.
 HBITMAP LoadPreview(const std::vector<uint8_t>& preview)
 {
+    // A picture of more pixels than any is refused before the system makes
+    // a bitmap of it; other faults are the system's to find.
+    DibLayout layout;
+    if (ParseDib(preview.data(), preview.size(), &layout) == DIB_BAD_SIZE)
+        return nullptr;
     char name[MAX_PATH];
     if (!GetTempFileNameA(fw::TemporaryPath().c_str(), "tvpr", 0, name))
         return nullptr;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/message_loop.h"
+#include "framework/out_of_memory.h"
 #include "resources/personalbrowser/resource.h"
 #include "skinui/favorites_menu.h"
 #include "skinui/skin_package.h"
@@ -361,10 +362,13 @@ int RunPersonalBrowser(HINSTANCE instance, const char* arguments, int showComman
     INITCOMMONCONTROLSEX common = {sizeof common, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&common);
     int exitCode = 1;
-    {
+    try {
         std::unique_ptr<PersonalBrowser> browser(new (std::nothrow) PersonalBrowser(instance));
         if (browser && browser->Open(arguments) && browser->CreateMainWindow(showCommand))
             exitCode = fw::MessageLoop::Current().Run();
+    } catch (const std::bad_alloc&) {
+        fw::ReportOutOfMemory();  // the window has closed with `browser`
+        exitCode = 1;
     }
     OleUninitialize();
     return exitCode;

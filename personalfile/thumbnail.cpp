@@ -34,7 +34,7 @@ bool MakeThumbnail(const std::string& source, const std::string& target, int wid
     // The colour count, the info header's size and the pixel offset come
     // from the file: they are used only once checked against its length.
     DibLayout layout;
-    if (file.empty() || ParseDib(file.data(), file.size(), &layout) != DIB_OK ||
+    if (file.empty() || ParseDibFile(&file, &layout) != DIB_OK ||
         layout.coreHeader)
         return false;
     // Above 8 bits a colour table is optional; its colours-used count was

@@ -3,7 +3,9 @@
 #include <string.h>
 
 #include <algorithm>
+#include <new>
 
+#include "core/skin_limits.h"
 #include "framework/dib32.h"
 
 namespace {
@@ -243,7 +245,14 @@ void SkinFrame::LoadBackground()
     if (!loaded)
         return;
     BITMAP info;
-    GetObjectA(background_.get(), sizeof info, &info);
+    if (!GetObjectA(background_.get(), sizeof info, &info) || info.bmWidth <= 0 ||
+        info.bmHeight <= 0 ||
+        static_cast<uint64_t>(info.bmWidth) * static_cast<uint64_t>(info.bmHeight) >
+            skin_limits::kMaxBitmapPixels) {
+        background_.reset();  // no picture of that size is kept: the frame stays plain
+        palette_.reset();
+        return;
+    }
     SetRect(&backgroundRect_, 0, 0, info.bmWidth, info.bmHeight);
     // The pixels once, as 32-bit top-down rows, for composing and tracing.
     BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
@@ -336,6 +345,7 @@ bool SkinFrame::BuildBackgroundPicture()
 
 void SkinFrame::MakeOutlineRegion()
 {
+    ++outlineGeneration_;  // every new outline passes here
     outlineRegion_.reset();
     if (outline_.size() >= 3)
         outlineRegion_.reset(CreatePolygonRgn(reinterpret_cast<const POINT*>(outline_.data()),
@@ -353,15 +363,16 @@ void SkinFrame::TraceOutlineFromPicture()
 void SkinFrame::ReadOutlineFile()
 {
     outline_.clear();
-    outlineRegion_.reset();
+    MakeOutlineRegion();
     std::vector<uint8_t> data;
     {
         fw::UniqueFile file(CreateFileA(skin_.edgeFile(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file)
             return;  // no outline file: the window keeps its rectangle
+        // No file larger than the largest outline is read.
         const DWORD size = GetFileSize(file.get(), nullptr);
-        if (size != INVALID_FILE_SIZE && size <= 64u * 1024 * 1024) {
+        if (size != INVALID_FILE_SIZE && size <= skin_limits::kMaxOutlineFileBytes) {
             data.resize(size);
             DWORD got = 0;
             if (!ReadFile(file.get(), data.data(), size, &got, nullptr) || got != size)
@@ -434,7 +445,19 @@ void SkinFrame::SmoothEdge(HDC dc)
         SelectClipRgn(areaDc.get(), nullptr);
     }
     GdiFlush();
-    SmoothOutline(static_cast<uint32_t*>(bits), w, h, w, outline_);
+    // The outline is walked once per outline and size; a paint only blends.
+    if (smoothingWidth_ != w || smoothingHeight_ != h || smoothingOutline_ != outlineGeneration_) {
+        smoothingPlan_.clear();
+        try {
+            smoothingPlan_ = PlanSmoothing(w, h, outline_);
+        } catch (const std::bad_alloc&) {
+            smoothingPlan_.clear();  // no memory for the plan: the edge stays as it is
+        }
+        smoothingWidth_ = w;
+        smoothingHeight_ = h;
+        smoothingOutline_ = outlineGeneration_;
+    }
+    ApplySmoothing(static_cast<uint32_t*>(bits), w, h, w, smoothingPlan_);
     BitBlt(dc, 0, 0, w, h, areaDc.get(), 0, 0, SRCCOPY);
 }
 

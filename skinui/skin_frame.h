@@ -168,6 +168,11 @@ private:
     uint32_t* pictureBits_ = nullptr;
     std::vector<Point> outline_;
     fw::UniqueRegion outlineRegion_;
+    // The smoothing's line pixels for one outline (its generation) and size.
+    unsigned outlineGeneration_ = 0;
+    std::vector<uint32_t> smoothingPlan_;
+    int smoothingWidth_ = 0, smoothingHeight_ = 0;
+    unsigned smoothingOutline_ = 0;
 
     std::string statusText_;
     bool secure_ = false;

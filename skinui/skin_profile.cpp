@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "core/profile_reader.h"
+#include "core/skin_limits.h"
 #include "core/skin_values.h"
 
 namespace {
@@ -42,6 +43,8 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& 
 {
     SkinConfig& s = *skin;
     const ProfileFile ini = ProfileFile::Load(path);
+    if (ini.source() == ProfileFile::Source::kTooLarge)
+        return false;  // no skin is that large: the skin cannot be used
     // The folder ends where the command line's rule ends it: at the last
     // backslash or '/'.
     const char* slash = strrchr(path, '\\');
@@ -97,7 +100,8 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& 
     SetRect(&s.vResizeArea_, x, ya, x + cx, yb);
 
     char section[32];
-    for (int n = 1; n <= animations; ++n) {
+    // Sections beyond the ids the controls can have are not read.
+    for (int n = 1; n <= animations && n <= skin_limits::kMaxAnimations; ++n) {
         snprintf(section, sizeof section, "ANI%d", n);
         AnimationSpec* entry = new AnimationSpec;
         Rect(ini, section, "LOCATION", 260, &entry->rect);
@@ -108,7 +112,7 @@ bool LoadSkinProfile(SkinConfig* skin, const char* path, const SkinProfileKeys& 
         entry->indicator = Int(ini, section, "INDIGATOR", 0);
         s.animationSpecs_.AddHead(entry);
     }
-    for (int n = 1; n <= buttons; ++n) {
+    for (int n = 1; n <= buttons && n <= skin_limits::kMaxButtons; ++n) {
         snprintf(section, sizeof section, "BTN%d", n);
         ButtonSpec* entry = new ButtonSpec;
         Rect(ini, section, "LOCATION", 260, &entry->rect);

@@ -15,10 +15,13 @@ extern const SkinProfileKeys kClientProfileKeys;    // texts of 2057 characters
 extern const SkinProfileKeys kPersonalProfileKeys;  // texts of 2083 characters
 
 // Reads the file at `path` into `skin` (a new or cleared record). A missing
-// file or key gives the defaults. A rectangle, pair or colour with fewer
-// numbers than its form keeps the numbers read and the defaults for the rest.
-// File names come out joined to the file's folder. False, with the record
-// cleared, when a file name is not a plain name of that folder
-// (SkinConfig::FileNamesArePlain): the skin cannot be used.
+// file or key gives the defaults. At most skin_limits::kMaxButtons buttons
+// and kMaxAnimations animations are read. A rectangle, pair or colour with
+// fewer numbers than its form keeps the numbers read and the defaults for the
+// rest. File names come out joined to the file's folder. False, with the
+// record cleared, when a file name is not a plain name of that folder
+// (SkinConfig::FileNamesArePlain), or for a file larger than any
+// configuration (skin_limits::kMaxConfigBytes), which is not read: the skin
+// cannot be used.
 bool LoadSkinProfile(SkinConfig* skin, const char* path,
                      const SkinProfileKeys& keys = kClientProfileKeys);

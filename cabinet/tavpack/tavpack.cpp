@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -381,7 +382,7 @@ int Lint(int argc, char** argv)
             files.reset(new ExtractedFiles(folder));
         } else if (report.refusal == CabinetReport::kTooLarge) {
             packageProblem("unpacks to more than " +
-                           std::to_string(kPackageUnpackedLimit / (1024 * 1024)) +
+                           std::to_string(skin_limits::kMaxPackageUnpackedBytes / (1024 * 1024)) +
                            " MB: the client refuses it; its files are not checked");
         } else if (report.refusal == CabinetReport::kBadName) {
             packageProblem("holds a file whose name is not a plain file name: the client "
@@ -418,7 +419,7 @@ int Outline(int argc, char** argv)
     default: return Fail("cannot read %s", argv[2]);
     }
     DibLayout layout;
-    const DibError error = ParseDib(data.data(), data.size(), &layout);
+    const DibError error = ParseDibFile(&data, &layout);
     if (error != DIB_OK)
         return Fail(std::string("not a bitmap the client loads (") + DibErrorText(error) +
                     "): " + argv[2]);
@@ -534,7 +535,9 @@ int Preview(int argc, char** argv)
 
 }  // namespace
 
-int main(int argc, char** argv)
+namespace {
+
+int Run(int argc, char** argv)
 {
     if (argc < 2)
         return fputs(kUsage, stderr), 1;
@@ -561,4 +564,16 @@ int main(int argc, char** argv)
     Fail("unknown command: %s", command);
     fputs(kUsage, stderr);
     return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        Fail("not enough memory");
+        return 1;
+    }
 }

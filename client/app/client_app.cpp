@@ -15,6 +15,7 @@
 #include "core/designation.h"
 #include "core/skin_values.h"
 #include "framework/message_loop.h"
+#include "framework/out_of_memory.h"
 #include "netkit.h"
 #include "skinui/favorites_menu.h"
 #include "skinui/skin_package.h"
@@ -133,11 +134,14 @@ int RunClient(HINSTANCE instance, HINSTANCE previousInstance, const char* comman
     }
     InitCommonControls();
     int exitCode = 0;
-    {
+    try {
         std::unique_ptr<ClientApp> app(new (std::nothrow) ClientApp(
             instance, previousInstance, commandLine, showCommand, nullptr));
         if (app && app->CreateMainWindow(0))
             exitCode = fw::MessageLoop::Current().Run();
+    } catch (const std::bad_alloc&) {
+        fw::ReportOutOfMemory();  // the windows have closed with `app`
+        exitCode = 1;
     }
     WSACleanup();
     OleUninitialize();

@@ -1,5 +1,7 @@
-#include <stdlib.h>
 #include <string.h>
+
+#include <new>
+#include <vector>
 
 #include "basekit.h"
 #include "basekit_internal.h"
@@ -8,7 +10,8 @@
 namespace {
 
 // The whole file in memory, refused when larger than any picture we accept.
-bool ReadWholeFile(LPCSTR path, uint8_t** data, size_t* size)
+// No exception leaves the library: memory that cannot be had fails the load.
+bool ReadWholeFile(LPCSTR path, std::vector<uint8_t>* data)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -16,20 +19,21 @@ bool ReadWholeFile(LPCSTR path, uint8_t** data, size_t* size)
         return false;
     LARGE_INTEGER length;
     bool ok = GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
-              length.QuadPart <= static_cast<LONGLONG>(kDibMaxImageBytes) + 65536;
-    uint8_t* buffer = ok ? static_cast<uint8_t*>(malloc(static_cast<size_t>(length.QuadPart)))
-                         : nullptr;
+              length.QuadPart <= static_cast<LONGLONG>(kDibMaxFileBytes);
     DWORD got = 0;
-    ok = buffer && ReadFile(file, buffer, static_cast<DWORD>(length.QuadPart), &got, nullptr) &&
-         got == static_cast<DWORD>(length.QuadPart);
-    CloseHandle(file);
-    if (!ok) {
-        free(buffer);
-        return false;
+    if (ok) {
+        try {
+            data->resize(static_cast<size_t>(length.QuadPart));
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
     }
-    *data = buffer;
-    *size = got;
-    return true;
+    if (ok) {
+        ok = ReadFile(file, data->data(), static_cast<DWORD>(data->size()), &got, nullptr) &&
+             got == data->size();
+    }
+    CloseHandle(file);
+    return ok;
 }
 
 }  // namespace
@@ -42,15 +46,12 @@ BOOL LoadDIBitmapFile(LPCSTR path, HBITMAP* bitmapOut, HPALETTE* paletteOut)
         *paletteOut = nullptr;
     if (path == nullptr || bitmapOut == nullptr)
         return FALSE;
-    uint8_t* data = nullptr;
-    size_t size = 0;
-    if (!ReadWholeFile(path, &data, &size))
-        return FALSE;
+    // A run-length encoded file is read from its expansion.
+    std::vector<uint8_t> file;
     DibLayout layout;
-    if (ParseDib(data, size, &layout) != DIB_OK) {
-        free(data);
+    if (!ReadWholeFile(path, &file) || ParseDibFile(&file, &layout) != DIB_OK)
         return FALSE;
-    }
+    const uint8_t* data = file.data();
 
     // A BITMAPINFO with room for the masks or 256 colours.
     struct {
@@ -82,7 +83,6 @@ BOOL LoadDIBitmapFile(LPCSTR path, HBITMAP* bitmapOut, HPALETTE* paletteOut)
     if (bitmap == nullptr || bits == nullptr) {
         if (bitmap)
             DeleteObject(bitmap);
-        free(data);
         return FALSE;
     }
     memcpy(bits, data + layout.pixelOffset, layout.imageSize);
@@ -106,11 +106,9 @@ BOOL LoadDIBitmapFile(LPCSTR path, HBITMAP* bitmapOut, HPALETTE* paletteOut)
         palette = CreatePalette(reinterpret_cast<LOGPALETTE*>(&logical));
         if (palette == nullptr) {
             DeleteObject(bitmap);
-            free(data);
             return FALSE;
         }
     }
-    free(data);
     *bitmapOut = bitmap;
     if (paletteOut)
         *paletteOut = palette;

@@ -43,9 +43,11 @@ int main(int argc, char** argv)
         return 2;
     const char* cls = argv[1];
     const int runs = atoi(argv[2]);
-    std::string line;
-    for (int i = 3; i < argc; ++i)
-        line += std::string(i > 3 ? " " : "") + argv[i];
+    // The program's path quoted (it may hold blanks); its arguments as given,
+    // since the client reads its launch text unquoted.
+    std::string line = std::string("\"") + argv[3] + "\"";
+    for (int i = 4; i < argc; ++i)
+        line += std::string(" ") + argv[i];
     std::vector<double> times;
     std::vector<double> sets;
     LARGE_INTEGER f;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "tests/support/bmp_writer.h"
 
 namespace {
@@ -76,10 +78,18 @@ TEST(Dib, MalformedFilesAreRefused)
     b = good;
     Put32(b, 22, 0x80000000u);  // the most negative height
     EXPECT_EQ(DIB_BAD_SIZE, Parse(b));
-    b = good;
-    Put32(b, 18, 30000);
-    Put32(b, 22, 30000);  // fits the sides, not the pixel limit (or the file)
-    EXPECT_NE(DIB_OK, Parse(b));
+    // At most 16,777,216 pixels, whatever the sides: beyond, refused before
+    // the pixels are looked at; up to it, only the file's length is missing.
+    for (const auto& [w, h, error] : {std::tuple{30000u, 30000u, DIB_BAD_SIZE},
+                                      std::tuple{4097u, 4096u, DIB_BAD_SIZE},
+                                      std::tuple{8192u, 2049u, DIB_BAD_SIZE},
+                                      std::tuple{4096u, 4096u, DIB_TRUNCATED},
+                                      std::tuple{8192u, 2048u, DIB_TRUNCATED}}) {
+        b = good;
+        Put32(b, 18, w);
+        Put32(b, 22, h);
+        EXPECT_EQ(error, Parse(b)) << w << " x " << h;
+    }
 
     b = good;
     b[28] = 7;

@@ -114,6 +114,34 @@ TEST(EdgePol, ValidAndHostileFiles)
     EXPECT_FALSE(ParseEdgePol(empty, sizeof empty, &points));
     EXPECT_FALSE(ParseEdgePol(huge, 3, &points));
     EXPECT_EQ(2u, points.size());  // untouched by the refusals
+
+    // At most 65,536 points, even when the file holds more.
+    std::vector<uint8_t> most(4 + 8 * 65537, 0);
+    most[2] = 1;  // 65536
+    ASSERT_TRUE(ParseEdgePol(most.data(), most.size(), &points));
+    EXPECT_EQ(65536u, points.size());
+    most[0] = 1;  // 65537
+    EXPECT_FALSE(ParseEdgePol(most.data(), most.size(), &points));
+    EXPECT_EQ(65536u, points.size());
+
+    // At most 256 edges across one row: a zigzag between rows 0 and 10 of n
+    // points has n edges across rows 0 to 9 (the closing one too, when n is
+    // even; for an odd n it is level).
+    auto zigzag = [](int n) {
+        std::vector<Point> z;
+        for (int i = 0; i < n; ++i)
+            z.push_back({i, i % 2 ? 10 : 0});
+        return z;
+    };
+    EXPECT_EQ(256u, MostRowCrossings(zigzag(256)));
+    EXPECT_EQ(256u, MostRowCrossings(zigzag(257)));
+    EXPECT_EQ(258u, MostRowCrossings(zigzag(258)));
+    EXPECT_EQ(2u, MostRowCrossings({{0, 0}, {5, 0}, {5, 7}, {0, 7}}));  // a rectangle
+    for (const auto& [n, kept] : {std::pair{256, true}, std::pair{258, false}}) {
+        const std::vector<uint8_t> bytes = EncodeEdgePol(zigzag(n));
+        EXPECT_EQ(kept, ParseEdgePol(bytes.data(), bytes.size(), &points, 0)) << n;
+    }
+    EXPECT_EQ(256u, points.size());
 }
 
 TEST(Outline, EachProgramsShift)
@@ -383,6 +411,43 @@ TEST(Smoothing, ClippedWalkGivesTheSamePixels)
         SmoothReference(b, outline);
         ASSERT_EQ(b.px, a.px) << "trial " << trial;
     }
+}
+
+TEST(Smoothing, OrdinaryOutlinesAsBeforeAndCrissCrossingBounded)
+{
+    // The traced outline of a disc with a notch: planned once, applied
+    // twice (two paints), it gives the first walk's pixels each time.
+    Picture shape(200, 150, 0xFFFFFF);
+    for (int y = 0; y < 150; ++y)
+        for (int x = 0; x < 200; ++x)
+            if ((x - 100) * (x - 100) + (y - 75) * (y - 75) < 60 * 60 && !(x > 95 && x < 105 && y < 40))
+                shape.px[size_t(y) * 200 + x] = 0x336699;
+    const std::vector<Point> outline = TraceOutline(shape.px.data(), 200, 150, 200, 1);
+    ASSERT_GT(outline.size(), 100u);
+    const std::vector<uint32_t> plan = PlanSmoothing(200, 150, outline);
+    for (unsigned seed : {11u, 12u}) {
+        Picture a = Noise(200, 150, seed), b = a;
+        ApplySmoothing(a.px.data(), 200, 150, 200, plan);
+        SmoothReference(b, outline);
+        ASSERT_EQ(b.px, a.px) << seed;
+    }
+
+    // A pixel on five edges is smoothed around for the first four only.
+    const std::vector<Point> four = {{2, 2}, {2, 2}, {2, 2}, {2, 2}, {2, 2}};
+    std::vector<Point> five = four;
+    five.push_back({2, 2});
+    Picture once4 = Noise(5, 5, 9), once5 = once4;
+    SmoothOutline(once4.px.data(), 5, 5, 5, four);
+    SmoothOutline(once5.px.data(), 5, 5, 5, five);
+    EXPECT_EQ(once4.px, once5.px);
+    EXPECT_EQ(4u, PlanSmoothing(5, 5, five).size());
+
+    // 4,096 edges criss-crossing 320 x 240 (two million line pixels): the
+    // plan holds no more than four visits a pixel.
+    std::vector<Point> hostile;
+    for (int i = 0; i < 4097; ++i)
+        hostile.push_back(i % 2 ? Point{319, int(i * 7919u % 240)} : Point{0, int(i * 104729u % 240)});
+    EXPECT_LE(PlanSmoothing(320, 240, hostile).size(), 4u * 320 * 240);  // not 1.3 million
 }
 
 TEST(Smoothing, FarPointsAreCutToThePictureAndDoNotOverflow)

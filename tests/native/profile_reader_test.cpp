@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -168,18 +169,55 @@ TEST(ProfileReader, MissingAndUnreadableFiles)
     EXPECT_EQ(4u, read.GetString("Application", "name", "", out, sizeof out));
     EXPECT_STREQ("Demo", out);
     EXPECT_EQ(640u, read.GetInt("APPLICATION", "CX", 0));
+
+    // A file of up to 4 MiB is read; one byte more and none of it is.
+    std::string large = "[APPLICATION]\nCX=640\n";
+    large += std::string(4194304 - large.size(), ';');
+    for (const size_t size : {size_t{4194304}, size_t{4194305}}) {
+        large.resize(size, ';');
+        memcpy(path + strlen(path) - 6, "XXXXXX", 6);
+        const int out2 = mkstemp(path);
+        ASSERT_GE(out2, 0);
+        FILE* g = fdopen(out2, "wb");
+        fwrite(large.data(), 1, large.size(), g);
+        fclose(g);
+        const ProfileFile file = ProfileFile::Load(path);
+        remove(path);
+        const bool kept = size == 4194304;
+        EXPECT_EQ(kept ? ProfileFile::Source::kRead : ProfileFile::Source::kTooLarge, file.source())
+            << size;
+        EXPECT_EQ(kept ? 640u : 0u, file.GetInt("APPLICATION", "CX", 0)) << size;
+    }
 }
 
 TEST(ProfileReader, LongLinesAndManySections)
 {
+    // 50,000 sections, each asked for: lookups that scanned the sections
+    // from the first took seconds here.
     std::string text = "[A]\nK=" + std::string(5000, 'x') + "\n";
-    for (int i = 0; i < 200; ++i)
+    for (int i = 0; i < 50000; ++i)
         text += "[BTN" + std::to_string(i) + "]\nFUNCTION=f" + std::to_string(i) + "\n";
+    text += "[btn7]\nFUNCTION=later\n[BTN49999]\nfunction=again\nFunction=second\n";
     const ProfileFile file = Make(text);
-    EXPECT_EQ(202u, file.sectionCount());
+    EXPECT_EQ(50004u, file.sectionCount());
     std::string out(2058, '\0');
     EXPECT_EQ(2057u, file.GetString("A", "K", "", &out[0], 2058));
     char small[8];
+    const auto start = std::chrono::steady_clock::now();
+    unsigned found = 0;
+    for (int i = 0; i < 50000; ++i)
+        found += file.GetString(("BTN" + std::to_string(i)).c_str(), "FUNCTION", "", small,
+                                sizeof small) > 0;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(50000u, found);
+    EXPECT_LT(seconds, 1.0);
+    // The first section of a name and its first key answer, whatever the case.
     EXPECT_EQ(4u, file.GetString("btn199", "function", "", small, sizeof small));
     EXPECT_STREQ("f199", small);
+    EXPECT_EQ(2u, file.GetString(" Btn7 ", "FUNCTION", "", small, sizeof small));
+    EXPECT_STREQ("f7", small);
+    EXPECT_EQ(6u, file.GetString("BTN49999", " function", "", small, sizeof small));
+    EXPECT_STREQ("f49999", small);
+    EXPECT_EQ(0u, file.GetString("BTN50000", "FUNCTION", "", small, sizeof small));
 }

@@ -199,10 +199,17 @@ TEST(SkinLint, ConfigurationRules)
         {"a repeated section", {{"[ANI1]", "[btn1]\nFUNCTION=STOP\n[ANI1]"}},
          {"[btn1]: repeated section: only the first one is read"}},
         {"more buttons than commands reach", {{"BTNNUMBER=1", "BTNNUMBER=130"}},
-         {"[APPLICATION] BTNNUMBER: 130: the client runs the commands of the first 129 buttons "
-          "only",
+         {"[APPLICATION] BTNNUMBER: 130: the client reads the first 129 buttons only (their ids "
+          "end there)",
           "[APPLICATION] BTNNUMBER: 130, but there is no section BTN2, BTN3, BTN4, BTN5, BTN6 and "
-          "124 more (the buttons get all defaults)"}},
+          "123 more (the buttons get all defaults)"}},
+        {"a section past the animations' ids",
+         {{"ANINUMBER=1", "ANINUMBER=2147483647"}, {"[ANI1]", "[ANI34]\n[ANI1]"}},
+         {"[APPLICATION] ANINUMBER: 2147483647: the client reads the first 33 animations only "
+          "(their ids end there)",
+          "[ANI34]: never read: the client reads no more than 33 animations",
+          "[APPLICATION] ANINUMBER: 2147483647, but there is no section ANI2, ANI3, ANI4, ANI5, "
+          "ANI6 and 27 more (the animations get all defaults)"}},
         {"a main animation that never shows", {{"NAME=Lint", "ANIMATION=ani.bmp\nANIFRAME=4"}},
          {"[APPLICATION] ANIMATION: named, but ANIFRAME or ANIDELAY is 0: no main animation is "
           "shown"}},
@@ -245,6 +252,37 @@ TEST(SkinLint, PackageRules)
          [](FakeFiles* f) { f->files["edge.pol"] = {5, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0}; },
          {"[APPLICATION] edge.pol: empty or shorter than its count says: the window keeps its "
           "rectangle"}},
+        {"edge.pol with more points than read", {},
+         [](FakeFiles* f) { f->files["edge.pol"] = {0x01, 0x00, 0x01, 0x00, 1, 0, 0, 0, 1, 0, 0, 0}; },
+         {"[APPLICATION] edge.pol: 65537 points, more than the client reads (65536): the window "
+          "keeps its rectangle"}},
+        {"edge.pol of the most points read", {},
+         [](FakeFiles* f) {
+             std::vector<uint8_t> most(4 + 8 * 65536, 0);
+             most[2] = 1;  // 65536
+             f->files["edge.pol"] = most;
+         },
+         {}},
+        {"edge.pol criss-crossing", {},
+         [](FakeFiles* f) {
+             std::vector<Point> z;
+             for (int i = 0; i < 258; ++i)
+                 z.push_back({i % 40, i % 2 ? 29 : 0});
+             f->files["edge.pol"] = EncodeEdgePol(z);
+         },
+         {"[APPLICATION] edge.pol: more than 256 of its edges cross one row: the window keeps its "
+          "rectangle"}},
+        {"edge.pol longer than the most points", {},
+         [](FakeFiles* f) { f->files["edge.pol"].resize(4 + 8 * 65536 + 1); },
+         {"[APPLICATION] edge.pol: larger than the client reads: the window keeps its rectangle"}},
+        {"background of too many pixels", {},
+         [](FakeFiles* f) {
+             auto& b = f->files["back.bmp"];  // 4097 x 4096 in the header
+             b[18] = 0x01, b[19] = 0x10, b[20] = 0, b[21] = 0;
+             b[22] = 0x00, b[23] = 0x10, b[24] = 0, b[25] = 0;
+         },
+         {"[APPLICATION] BACKGROUND: \"back.bmp\" is not a bitmap the client loads: bad picture "
+          "size (a side of 0 or over 32768, or over 16777216 pixels)"}},
         {"edge.pol unused by a stretched skin", {{"NAME=Lint", "H-RESIZEAREA=10,20\nV-RESIZEAREA=5,6"}},
          [](FakeFiles* f) { f->files.erase("edge.pol"); }, {}},
         {"edge.pol read by a skin smaller than its bitmap",
@@ -268,6 +306,24 @@ TEST(SkinLint, PackageRules)
         c.change(&files);
         EXPECT_EQ(c.want, Lint(Edited(c.edits), &files)) << c.what;
     }
+}
+
+TEST(SkinLint, ConfigurationLargerThanReadIsOneProblem)
+{
+    // Up to 4 MiB the file is read (comment lines fill it); one byte more
+    // and it is refused whole.
+    std::string text = kGoodSkin;
+    const std::string line = ";" + std::string(1022, 'x') + "\n";
+    while (text.size() + line.size() < 4194304)
+        text += line;
+    text += std::string(4194304 - text.size() - 1, ';') + "\n";
+    ASSERT_EQ(4194304u, text.size());
+    const FakeFiles files = GoodFiles();
+    EXPECT_EQ(std::vector<std::string>{}, Lint(text, &files));
+    text += ";";
+    EXPECT_EQ((std::vector<std::string>{"[APPLICATION]: the file is larger than 4194304 bytes: "
+                                        "the client refuses the skin"}),
+              Lint(text, &files));
 }
 
 TEST(SkinLint, WithoutPackageOnlyTheConfigurationIsChecked)

@@ -832,7 +832,7 @@ public:
     ~FolderLinks()
     {
         for (const auto& link : unixLinks_) {
-            RunUnix("Z:\\bin\\rm -f " + link.second);
+            RunUnix("Z:\\bin\\rm -f \"" + link.second + "\"");
             WaitFor(link.first, false);
         }
     }
@@ -857,12 +857,11 @@ public:
             const std::string from = convert(target);
             const std::string folder = convert(link.substr(0, cut));
             const std::string to = folder.empty() ? folder : folder + "/" + link.substr(cut + 1);
-            if (from.empty() || to.empty() || from.find(' ') != std::string::npos ||
-                to.find(' ') != std::string::npos)
+            if (from.empty() || to.empty())
                 return false;
             // Wine gives no waitable handle for a Unix program: the test
             // waits for the link itself.
-            RunUnix("Z:\\bin\\ln -s " + from + " " + to);
+            RunUnix("Z:\\bin\\ln -s \"" + from + "\" \"" + to + "\"");
             if (!WaitFor(link, true))
                 return false;
             unixLinks_.emplace_back(link, to);

@@ -701,6 +701,45 @@ TEST_F(Client, AntialiasBlendsTheEdgeWithWhatLiesBehind)
     DestroyWindow(behind);
 }
 
+TEST_F(Client, CountsAndSizesTakenFromTheSkinAreBounded)
+{
+    // Counts of 2147483647 with one real section: only the ids buttons and
+    // animations can have are made, and the window shows at once.
+    TestSkin counts("counts");
+    counts.config = "BTNNUMBER=2147483647\r\nANINUMBER=2147483647\r\n" + Button(1, "0,0,8,8", "BACK");
+    counts.extraFiles.push_back({"b.bmp", std::string()});
+    counts.Publish();
+    std::unique_ptr<ClientApp> app(NewApp(counts.Launch()));
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(1, app->CreateMainWindow(0));
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(129, app->skin.buttonCount());
+    EXPECT_EQ(33, app->skin.animationCount());
+    EXPECT_NE(nullptr, GetDlgItem(app->FrameWindow(), 256));  // BTN1
+    EXPECT_EQ(nullptr, GetDlgItem(app->FrameWindow(), 257));
+    EXPECT_NE(nullptr, GetDlgItem(app->FrameWindow(), 92));  // ANI1
+    EXPECT_EQ(nullptr, GetDlgItem(app->FrameWindow(), 93));
+    app.reset();
+
+    // A configuration of 4 MiB is used; one byte more and the skin is refused.
+    for (const size_t size : {size_t{4194304}, size_t{4194305}}) {
+        TestSkin large("large" + std::to_string(size));
+        const std::string head = "[APPLICATION]\r\nVersion=1\r\nBACKGROUND=back.bmp\r\nCX=160\r\nCY=120\r\n";
+        large.config = std::string(size - head.size(), ';');
+        large.Publish();
+        std::unique_ptr<ClientApp> big(NewApp(large.Launch()));
+        int created = -1;
+        const std::string shown = MessageShownBy([&] { created = big->CreateMainWindow(0); });
+        if (size == 4194304) {
+            EXPECT_EQ(1, created);
+            EXPECT_EQ("", shown);
+        } else {
+            EXPECT_EQ(0, created);
+            EXPECT_EQ("Error : Configuration loading failed", shown);
+        }
+    }
+}
+
 TEST_F(Client, TheProgramStartsShowsAndCloses)
 {
     TestSkin skin("program");

@@ -567,7 +567,8 @@ void* PatchImport(HMODULE module, const char* library, const char* function, voi
 // regsvr32 as a user would run it (no pipes: its helpers may outlive it).
 int Register(bool unregister = false)
 {
-    std::string line = std::string("regsvr32 /s ") + (unregister ? "/u " : "") + ControlDll();
+    std::string line =
+        std::string("regsvr32 /s ") + (unregister ? "/u " : "") + "\"" + ControlDll() + "\"";
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))

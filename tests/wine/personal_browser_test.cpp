@@ -904,6 +904,30 @@ TEST_F(Personal, StartAddressRelativeToTheProgram)
     EXPECT_EQ(folder + "start.html", b->LastNavigation());
 }
 
+TEST_F(Personal, CountsAreCappedAndAnOversizedConfigurationIsRefused)
+{
+    PersonalSkin counts;
+    counts.config = "BTNNUMBER=2147483647\r\nANINUMBER=2147483647\r\n" +
+                    ButtonSection(1, "10,40,30,60", "BACK");
+    counts.Write();
+    PersonalBrowser* b = Open(counts, TestServerUrl("/a.html"));
+    ASSERT_NE(nullptr, b);
+    EXPECT_NE(nullptr, GetDlgItem(b->FrameWindow(), 256));  // BTN1 of 129
+    EXPECT_EQ(nullptr, GetDlgItem(b->FrameWindow(), 257));
+    EXPECT_NE(nullptr, GetDlgItem(b->FrameWindow(), 82));  // ANI1 of 33
+    EXPECT_EQ(nullptr, GetDlgItem(b->FrameWindow(), 83));
+    browser_.reset();
+
+    PersonalSkin large;
+    large.config = std::string(4194305, ';');
+    large.Write();
+    browser_.reset(new PersonalBrowser(GetModuleHandleA(nullptr)));
+    bool opened = true;
+    MessageShownBy([&] { opened = browser_->Open(large.Args(TestServerUrl("/a.html")).c_str()); });
+    EXPECT_FALSE(opened);  // the program ends here
+    EXPECT_FALSE(FileExists(large.dir / "back.bmp"));  // nothing unpacked
+}
+
 TEST_F(Personal, MailNeedsAMailClient)
 {
     PersonalSkin skin;

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 #include <ole2.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "basekit.h"
+#include "core/frame_geometry.h"
 #include "framework/window.h"
 #include "skinui/browser_host.h"
 #include "skinui/skin_controls.h"
@@ -147,6 +149,54 @@ TEST_F(SkinUi, FrameTracesItsOutlineWithTheProgramsShift)
         EXPECT_TRUE(PtInRegion(region, 50, 40));
         DeleteObject(region);
     }
+}
+
+TEST_F(SkinUi, HostileOutlineIsRefusedOrCostsOnePlanPerSize)
+{
+    ScratchDir dir;
+    WriteBytes(dir / "back.bmp", MakeBmp(640, 480, 24, std::vector<uint32_t>(640 * 480, kBody)));
+    WriteBytes(dir / "s.tvc", "[APPLICATION]\r\nBACKGROUND=back.bmp\r\nCX=640\r\nCY=480\r\nANTIALIAS=1\r\n");
+    auto writeOutline = [&](uint32_t count) {  // from side to side, criss-crossing
+        std::vector<Point> points;
+        for (uint32_t i = 0; i < count; ++i)
+            points.push_back(i % 2 ? Point{639, int(i * 7919u % 480)} : Point{0, int(i * 104729u % 480)});
+        const std::vector<uint8_t> bytes = EncodeEdgePol(points);
+        WriteBytes(dir / "edge.pol", std::string(bytes.begin(), bytes.end()));
+    };
+    SkinConfig skin;
+    LoadSkinProfile(&skin, (dir / "s.tvc").c_str());
+    RecordingDelegate delegate;
+    // More points than read, or more edges across a row than a region can
+    // be made of in time: the window keeps its rectangle, at once.
+    for (const uint32_t count : {100000u, 65536u}) {
+        writeOutline(count);
+        const DWORD start = GetTickCount();
+        SkinFrame frame(skin, &delegate, SkinFrameOptions());
+        ASSERT_NE(nullptr, frame.CreateFrame(Self(), kTestFrameClass, "t"));
+        EXPECT_TRUE(frame.Outline().empty()) << count;
+        EXPECT_LT(GetTickCount() - start, 2000u) << count;
+    }
+    writeOutline(256);  // as many edges across a row as are read
+    SkinFrame frame(skin, &delegate, SkinFrameOptions());
+    ASSERT_NE(nullptr, frame.CreateFrame(Self(), kTestFrameClass, "t"));
+    ASSERT_EQ(256u, frame.Outline().size());
+    ShowWindow(frame.hwnd(), SW_SHOWNOACTIVATE);
+    PumpMessages(100);
+    // The first paint walks the outline; each later one only blends.
+    std::vector<DWORD> times;
+    for (int paint = 0; paint < 3; ++paint) {
+        const DWORD start = GetTickCount();
+        InvalidateRect(frame.hwnd(), nullptr, FALSE);
+        UpdateWindow(frame.hwnd());
+        DWORD_PTR answer = 0;
+        EXPECT_NE(0, SendMessageTimeoutA(frame.hwnd(), WM_NULL, 0, 0, SMTO_BLOCK, 3000, &answer));
+        times.push_back(GetTickCount() - start);
+    }
+    printf("hostile outline, paints: %lu ms, %lu ms, %lu ms\n", times[0], times[1], times[2]);
+    EXPECT_LT(times[0], 2000u);
+    EXPECT_LT(times[1], 500u);
+    EXPECT_LT(times[2], 500u);
+    DestroyWindow(frame.hwnd());
 }
 
 TEST_F(SkinUi, FrameSendsWhatItDoesNotTakeToItsDelegateAndReportsItsEnd)
