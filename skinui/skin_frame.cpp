@@ -233,33 +233,40 @@ void SkinFrame::Reload()
 
 void SkinFrame::LoadBackground()
 {
-    background_.reset();
     palette_.reset();
-    sourcePixels_.clear();
+    ReleasePicture();  // the picture may be the source itself
+    source_.reset();
+    sourceBits_ = nullptr;
     SetRectEmpty(&backgroundRect_);
     HBITMAP bitmap = nullptr;
     HPALETTE palette = nullptr;
     const bool loaded = LoadDIBitmapFile(skin_.backgroundFile(), &bitmap, &palette) != FALSE;
-    background_.reset(bitmap);
+    // The bitmap lives only until its pixels are taken: they are the
+    // background from then on.
+    const fw::UniqueBitmap background(bitmap);
     palette_.reset(palette);
     if (!loaded)
         return;
     BITMAP info;
-    if (!GetObjectA(background_.get(), sizeof info, &info) || info.bmWidth <= 0 ||
+    if (!GetObjectA(background.get(), sizeof info, &info) || info.bmWidth <= 0 ||
         info.bmHeight <= 0 ||
         static_cast<uint64_t>(info.bmWidth) * static_cast<uint64_t>(info.bmHeight) >
             skin_limits::kMaxBitmapPixels) {
-        background_.reset();  // no picture of that size is kept: the frame stays plain
-        palette_.reset();
+        palette_.reset();  // no picture of that size is kept: the frame stays plain
         return;
     }
     SetRect(&backgroundRect_, 0, 0, info.bmWidth, info.bmHeight);
     // The pixels once, as 32-bit top-down rows, for composing and tracing.
     BITMAPINFO bi = TopDownDib32(info.bmWidth, info.bmHeight);
-    sourcePixels_.resize(static_cast<size_t>(info.bmWidth) * info.bmHeight);
     fw::WindowDc screen(nullptr);
-    GetDIBits(screen, background_.get(), 0, info.bmHeight, sourcePixels_.data(), &bi,
-              DIB_RGB_COLORS);
+    void* bits = nullptr;
+    source_.reset(CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!source_ || bits == nullptr ||
+        GetDIBits(screen, background.get(), 0, info.bmHeight, bits, &bi, DIB_RGB_COLORS) == 0) {
+        source_.reset();
+        return;  // no pixels: the frame stays plain
+    }
+    sourceBits_ = static_cast<uint32_t*>(bits);
 }
 
 // Negative for a frame smaller than its bitmap: the sizing frame and the
@@ -315,6 +322,18 @@ bool SkinFrame::BuildBackgroundPicture()
     const int w = FrameWidth() > 0 ? FrameWidth() : 1;
     const int h = FrameHeight() > 0 ? FrameHeight() : 1;
     const int w0 = backgroundRect_.right, h0 = backgroundRect_.bottom;
+    if (sourceBits_ && w == w0 && h == h0) {
+        // At the bitmap's own size the picture is the background itself.
+        {
+            fw::WindowDc screen(nullptr);
+            pictureDc_.reset(CreateCompatibleDC(screen));
+        }
+        pictureDcOld_ = pictureDc_ ? SelectObject(pictureDc_.get(), source_.get()) : nullptr;
+        pictureBits_ = pictureDc_ ? sourceBits_ : nullptr;
+        // Stretching to its own size gives the bitmap back unchanged; what
+        // the answer decides (tracing) stays as for any stretched frame.
+        return pictureBits_ && IsStretched(w0, h0, w, h, HorizontalBand(), VerticalBand());
+    }
     BITMAPINFO bi = TopDownDib32(w, h);
     void* bits = nullptr;
     {
@@ -328,16 +347,16 @@ bool SkinFrame::BuildBackgroundPicture()
         return false;
     const uint32_t face = 0xC0C0C0;
     std::fill(pictureBits_, pictureBits_ + static_cast<size_t>(w) * h, face);
-    if (sourcePixels_.empty())
+    if (sourceBits_ == nullptr)
         return false;
     const Band hb = HorizontalBand(), vb = VerticalBand();
     const bool stretched = IsStretched(w0, h0, w, h, hb, vb);
     if (stretched) {
-        ComposeStretched(sourcePixels_.data(), w0, h0, w0, pictureBits_, w, h, w, hb, vb);
+        ComposeStretched(sourceBits_, w0, h0, w0, pictureBits_, w, h, w, hb, vb);
     } else {
         for (int y = 0; y < h && y < h0; ++y)
             memcpy(pictureBits_ + static_cast<size_t>(y) * w,
-                   sourcePixels_.data() + static_cast<size_t>(y) * w0,
+                   sourceBits_ + static_cast<size_t>(y) * w0,
                    sizeof(uint32_t) * (w < w0 ? w : w0));
     }
     return stretched;

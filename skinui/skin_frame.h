@@ -159,9 +159,11 @@ private:
 
     RECT frameRect_ = {0, 0, 0, 0};
     RECT backgroundRect_ = {0, 0, 0, 0};
-    fw::UniqueBitmap background_;
     fw::UniquePalette palette_;
-    std::vector<uint32_t> sourcePixels_;  // the background, 32-bit top-down
+    // The background, 32-bit top-down; at the bitmap's own size the picture
+    // is this same bitmap, not a copy of it.
+    fw::UniqueBitmap source_;
+    uint32_t* sourceBits_ = nullptr;
     fw::UniqueMemoryDc pictureDc_;
     HGDIOBJ pictureDcOld_ = nullptr;
     fw::UniqueBitmap picture_;             // the composed W x H picture
