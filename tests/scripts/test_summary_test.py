@@ -9,9 +9,9 @@ import unittest
 from pathlib import Path
 
 SCRIPT = Path(__file__).resolve().parents[2] / "scripts" / "test-summary.py"
-spec = importlib.util.spec_from_file_location("test_summary", SCRIPT)
-summary = importlib.util.module_from_spec(spec)
-spec.loader.exec_module(summary)
+loader_spec = importlib.util.spec_from_file_location("test_summary", SCRIPT)
+summary = importlib.util.module_from_spec(loader_spec)
+loader_spec.loader.exec_module(summary)
 
 
 def entry(number, name, output, result="Test Passed.", command=None):
