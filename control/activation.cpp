@@ -164,8 +164,12 @@ bool TavInstCtrl::EnsureCabinetLibrary()
         if (!Download(ToAnsi(downloadUrl_), kCabinetLibraryPacked, folder, browserFrame_))
             return false;
         // Only a change of name: the packed copy is what the page offers. A
-        // failed rename leaves no library, and the extraction then fails.
-        std::rename((folder + kCabinetLibraryPacked).c_str(), library.c_str());
+        // failed rename leaves nothing behind and no library.
+        const std::string packed = folder + kCabinetLibraryPacked;
+        if (std::rename(packed.c_str(), library.c_str()) != 0) {
+            DeleteFileA(packed.c_str());
+            return false;
+        }
     }
     cabinetLibrary_ = library;
     return true;

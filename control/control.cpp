@@ -111,7 +111,6 @@ TavInstCtrl::TavInstCtrl()
     : events_(this, DIID__TavInstEvents), propertyNotify_(this, IID_IPropertyNotifySink)
 {
     ModuleAddRef();
-    InitializeCriticalSection(&guard_);
     GetWindowsDirectoryA(windowsDir_, sizeof windowsDir_);
 }
 
@@ -122,7 +121,6 @@ TavInstCtrl::~TavInstCtrl()
     SysFreeString(dataUrl_);
     SysFreeString(downloadUrl_);
     SysFreeString(requiredVersion_);
-    DeleteCriticalSection(&guard_);
     ModuleRelease();
 }
 

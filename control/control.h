@@ -243,7 +243,6 @@ private:
     HWND browserFrame_ = nullptr;
     // The client folder's cabinet.dll when the system has none, else empty.
     std::string cabinetLibrary_;
-    CRITICAL_SECTION guard_;
 
     DWORD safety_ = 0;
     bool dirty_ = false;
