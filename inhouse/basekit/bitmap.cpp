@@ -9,32 +9,46 @@
 
 namespace {
 
-// The whole file in memory, refused when larger than any picture we accept.
-// No exception leaves the library: memory that cannot be had fails the load.
-bool ReadWholeFile(LPCSTR path, std::vector<uint8_t>* data)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER length;
-    bool ok = GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
-              length.QuadPart <= static_cast<LONGLONG>(kDibMaxFileBytes);
-    DWORD got = 0;
-    if (ok) {
-        try {
-            data->resize(static_cast<size_t>(length.QuadPart));
-        } catch (const std::bad_alloc&) {
-            ok = false;
+// A bitmap file mapped for reading, refused when empty or larger than any
+// picture we accept. Nothing is copied: the pages are the file's own and go
+// with the view, so no buffer of the file's size stays behind in the heap.
+class MappedFile {
+public:
+    explicit MappedFile(LPCSTR path)
+    {
+        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return;
+        LARGE_INTEGER length;
+        if (GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
+            length.QuadPart <= static_cast<LONGLONG>(kDibMaxFileBytes)) {
+            // Shared for reading only: no one can cut the file short under the view.
+            HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+            if (mapping) {
+                data_ = static_cast<const uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+                if (data_)
+                    size_ = static_cast<size_t>(length.QuadPart);
+                CloseHandle(mapping);
+            }
         }
+        CloseHandle(file);
     }
-    if (ok) {
-        ok = ReadFile(file, data->data(), static_cast<DWORD>(data->size()), &got, nullptr) &&
-             got == data->size();
+    ~MappedFile()
+    {
+        if (data_)
+            UnmapViewOfFile(data_);
     }
-    CloseHandle(file);
-    return ok;
-}
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    const uint8_t* data() const { return data_; }
+    size_t size() const { return size_; }
+
+private:
+    const uint8_t* data_ = nullptr;
+    size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -46,12 +60,19 @@ BOOL LoadDIBitmapFile(LPCSTR path, HBITMAP* bitmapOut, HPALETTE* paletteOut)
         *paletteOut = nullptr;
     if (path == nullptr || bitmapOut == nullptr)
         return FALSE;
-    // A run-length encoded file is read from its expansion.
-    std::vector<uint8_t> file;
-    DibLayout layout;
-    if (!ReadWholeFile(path, &file) || ParseDibFile(&file, &layout) != DIB_OK)
+    MappedFile file(path);
+    if (file.data() == nullptr)
         return FALSE;
-    const uint8_t* data = file.data();
+    // A run-length encoded file is read from its expansion, any other from
+    // the mapped file itself.
+    std::vector<uint8_t> plain;
+    if (ExpandRle(file.data(), file.size(), &plain) != DIB_OK)
+        return FALSE;
+    const uint8_t* data = plain.empty() ? file.data() : plain.data();
+    const size_t size = plain.empty() ? file.size() : plain.size();
+    DibLayout layout;
+    if (ParseDib(data, size, &layout) != DIB_OK)
+        return FALSE;
 
     // A BITMAPINFO with room for the masks or 256 colours.
     struct {
