@@ -202,24 +202,26 @@ INT_PTR Refuse(Extraction* x, CabinetReport::Refusal refusal)
     return -1;
 }
 
-// One of the files the destination must keep, by its name or, for a file
-// that exists, by the long name of the file it opens.
-bool IsKeptFile(const Extraction* x, const char* storedName, const char* target)
+bool IsKeptName(const Extraction* x, const char* name)
+{
+    for (const std::string& kept : x->options.keptNames)
+        if (SameFileName(name, kept.c_str()))
+            return true;
+    return false;
+}
+
+// An existing target that is one of the files the destination must keep
+// under another name of it (a short alias): its long name is a kept one.
+bool TargetIsKeptFile(const Extraction* x, const char* target)
 {
     if (x->options.keptNames.empty())
         return false;
-    std::string names[2] = {storedName, std::string()};
     char full[MAX_PATH * 2];
     const DWORD got = GetLongPathNameA(target, full, sizeof full);
-    if (got > 0 && got < sizeof full) {
-        const char* slash = strrchr(full, '\\');
-        names[1] = slash ? slash + 1 : full;
-    }
-    for (const std::string& kept : x->options.keptNames)
-        for (const std::string& name : names)
-            if (!name.empty() && SameFileName(name.c_str(), kept.c_str()))
-                return true;
-    return false;
+    if (got == 0 || got >= sizeof full)
+        return false;
+    const char* slash = strrchr(full, '\\');
+    return IsKeptName(x, slash ? slash + 1 : full);
 }
 
 void NoteWritten(Extraction* x, const char* storedName)
@@ -242,10 +244,14 @@ INT_PTR CreateTarget(Extraction* x, const char* storedName, long declaredSize)
     char target[CABINET_PATH_BUFFER];
     if (!CabinetJoinPath(target, sizeof target, x->destination, storedName))
         return -1;
-    if (IsKeptFile(x, storedName, target))
+    if (IsKeptName(x, storedName))
         return Refuse(x, CabinetReport::kKeptName);
+    // A new file cannot be another name of one that exists; only a target
+    // that is already there is asked for its long name before it is replaced.
     int handle = _open(target, kCreateFlags, kCreateMode);
     if (handle == -1 && errno == EEXIST) {
+        if (TargetIsKeptFile(x, target))
+            return Refuse(x, CabinetReport::kKeptName);
         BOOL deleted = DeleteFileA(target);
         if (!deleted && x->options.clearReadOnlyTarget) {
             const DWORD attributes = GetFileAttributesA(target);
@@ -264,22 +270,25 @@ INT_PTR CreateTarget(Extraction* x, const char* storedName, long declaredSize)
     return handle;
 }
 
+// The stored times are set through the handle that wrote the file (opened for
+// writing, so allowed to), before it is closed; then the stored attributes,
+// unless they are the archive bit alone, which every newly created file has.
 INT_PTR CloseTarget(Extraction* x, PFDINOTIFICATION record)
 {
     x->openTarget = -1;
-    char target[CABINET_PATH_BUFFER];
-    CabinetJoinPath(target, sizeof target, x->destination, record->psz1);
-    _close(static_cast<int>(record->hf));
-    HANDLE file = CreateFileA(target, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-        FILETIME local, utc;
-        if (DosDateTimeToFileTime(record->date, record->time, &local) &&
-            LocalFileTimeToFileTime(&local, &utc))
-            SetFileTime(file, &utc, nullptr, &utc);
-        CloseHandle(file);
+    const int handle = static_cast<int>(record->hf);
+    const HANDLE file = reinterpret_cast<HANDLE>(_get_osfhandle(handle));
+    FILETIME local, utc;
+    if (file != INVALID_HANDLE_VALUE && DosDateTimeToFileTime(record->date, record->time, &local) &&
+        LocalFileTimeToFileTime(&local, &utc))
+        SetFileTime(file, &utc, nullptr, &utc);
+    _close(handle);
+    const DWORD attributes = record->attribs & 0x27;
+    if (attributes != FILE_ATTRIBUTE_ARCHIVE) {
+        char target[CABINET_PATH_BUFFER];
+        if (CabinetJoinPath(target, sizeof target, x->destination, record->psz1))
+            SetFileAttributesA(target, attributes);
     }
-    SetFileAttributesA(target, record->attribs & 0x27);
     return 1;
 }
 
