@@ -1,6 +1,7 @@
-// What the client's files import when they start: WinINet is bound at its
-// first call (a warm start never needs it before the frame shows), so neither
-// the program nor Netkit names it in the import table the loader resolves.
+// What the client's files import when they start: WinINet and the shell are
+// bound at their first call (a warm start needs neither before the frame
+// shows), so no program or library of the client names them in the import
+// table the loader resolves.
 #include <gtest/gtest.h>
 
 #include <string.h>
@@ -58,18 +59,35 @@ std::vector<std::string> LoadTimeImports(const std::string& path)
     return names;
 }
 
-TEST(Imports, WinInetIsNotBoundWhenTheClientStarts)
+bool Imports(const std::vector<std::string>& imports, const char* name)
 {
-    for (const char* file : {"tavclientsl.exe", "Netkit.dll"}) {
-        const std::vector<std::string> imports = LoadTimeImports(ProgramFolder() + file);
-        // The reader works: both import the system's user interface.
-        EXPECT_NE(imports.end(), std::find(imports.begin(), imports.end(), "user32.dll")) << file;
-        EXPECT_EQ(imports.end(), std::find(imports.begin(), imports.end(), "wininet.dll")) << file;
+    return std::find(imports.begin(), imports.end(), name) != imports.end();
+}
+
+TEST(Imports, WinInetAndTheShellAreNotBoundWhenTheClientOrThePersonalBrowserStarts)
+{
+    struct Case {
+        const char* file;
+        std::vector<const char*> later;  // bound at the first call
+    };
+    const Case cases[] = {
+        {"tavclientsl.exe", {"wininet.dll", "shell32.dll", "shlwapi.dll"}},
+        {"Netkit.dll", {"wininet.dll"}},
+        {"brela.exe", {"shell32.dll", "shlwapi.dll"}},
+    };
+    for (const Case& c : cases) {
+        const std::vector<std::string> imports = LoadTimeImports(ProgramFolder() + c.file);
+        // The reader works: each imports the system's user interface.
+        EXPECT_TRUE(Imports(imports, "user32.dll")) << c.file;
+        std::string image;
+        ASSERT_TRUE(ReadBytes(ProgramFolder() + c.file, &image)) << c.file;
+        std::transform(image.begin(), image.end(), image.begin(), ::tolower);
+        for (const char* dll : c.later) {
+            EXPECT_FALSE(Imports(imports, dll)) << c.file << " " << dll;
+            // It is still named, for the first call to load it.
+            EXPECT_NE(std::string::npos, image.find(dll)) << c.file << " " << dll;
+        }
     }
-    // It is still named, for the first call to load it.
-    std::string client;
-    ASSERT_TRUE(ReadBytes(ProgramFolder() + "tavclientsl.exe", &client));
-    EXPECT_NE(std::string::npos, client.find("wininet.dll"));
 }
 
 }  // namespace
