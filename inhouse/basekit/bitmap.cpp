@@ -1,6 +1,5 @@
 #include <string.h>
 
-#include <new>
 #include <vector>
 
 #include "basekit.h"
@@ -12,32 +11,34 @@ namespace {
 // A bitmap file mapped for reading, refused when empty or larger than any
 // picture we accept. Nothing is copied: the pages are the file's own and go
 // with the view, so no buffer of the file's size stays behind in the heap.
+// The file stays open, shared for reading only, for as long as the view:
+// no one can write to it or cut it short while its bytes are read.
 class MappedFile {
 public:
     explicit MappedFile(LPCSTR path)
     {
-        HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
+        file_ = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file_ == INVALID_HANDLE_VALUE)
             return;
         LARGE_INTEGER length;
-        if (GetFileSizeEx(file, &length) && length.QuadPart > 0 &&
-            length.QuadPart <= static_cast<LONGLONG>(kDibMaxFileBytes)) {
-            // Shared for reading only: no one can cut the file short under the view.
-            HANDLE mapping = CreateFileMappingA(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-            if (mapping) {
-                data_ = static_cast<const uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-                if (data_)
-                    size_ = static_cast<size_t>(length.QuadPart);
-                CloseHandle(mapping);
-            }
-        }
-        CloseHandle(file);
+        if (!GetFileSizeEx(file_, &length) || length.QuadPart <= 0 ||
+            length.QuadPart > static_cast<LONGLONG>(kDibMaxFileBytes))
+            return;
+        HANDLE mapping = CreateFileMappingA(file_, nullptr, PAGE_READONLY, 0, 0, nullptr);
+        if (mapping == nullptr)
+            return;
+        data_ = static_cast<const uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
+        if (data_)
+            size_ = static_cast<size_t>(length.QuadPart);
+        CloseHandle(mapping);  // the view keeps the mapping
     }
     ~MappedFile()
     {
         if (data_)
             UnmapViewOfFile(data_);
+        if (file_ != INVALID_HANDLE_VALUE)
+            CloseHandle(file_);
     }
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
@@ -46,6 +47,7 @@ public:
     size_t size() const { return size_; }
 
 private:
+    HANDLE file_ = INVALID_HANDLE_VALUE;
     const uint8_t* data_ = nullptr;
     size_t size_ = 0;
 };
