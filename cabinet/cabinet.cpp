@@ -211,7 +211,8 @@ bool IsKeptName(const Extraction* x, const char* name)
 }
 
 // An existing target that is one of the files the destination must keep
-// under another name of it (a short alias): its long name is a kept one.
+// under another name of it (a short alias): its long name is a kept one. A
+// target whose long name cannot be had is taken for one: it is not replaced.
 bool TargetIsKeptFile(const Extraction* x, const char* target)
 {
     if (x->options.keptNames.empty())
@@ -219,7 +220,7 @@ bool TargetIsKeptFile(const Extraction* x, const char* target)
     char full[MAX_PATH * 2];
     const DWORD got = GetLongPathNameA(target, full, sizeof full);
     if (got == 0 || got >= sizeof full)
-        return false;
+        return true;
     const char* slash = strrchr(full, '\\');
     return IsKeptName(x, slash ? slash + 1 : full);
 }
