@@ -229,6 +229,9 @@ TEST_F(ManagerOpen, RefusedFilesWriteNothingAndStartNothing)
         {"slash", "a/b", "http://h/x/", false, OPEN_REFUSED},
         {"drive", "C:evil", "http://h/x/", false, OPEN_REFUSED},
         {"no host", "ok", "http://", false, OPEN_REFUSED},
+        // The cache folder would be past 246 characters: no room left in it
+        // for the system's temporary names.
+        {"folder too long", "ok", "http://h/" + std::string(240, 'p') + "/", false, OPEN_REFUSED},
         {"sizes past the end", "ok", "http://h/x/", true, OPEN_UNREADABLE},
     };
     for (const Case& c : cases) {
