@@ -155,7 +155,8 @@ bool MakeCacheFolders(const std::string& windowsDir, const std::string& host,
     CacheFolders f;
     f.hostFolder = root + EscapeFolderName(host) + "\\";
     f.skinFolder = f.hostFolder + EscapeFolderName(path) + "\\";
-    if (f.skinFolder.size() + baseName.size() + 4 >= maxPath)
+    if (f.skinFolder.size() + kTempNameRoom > maxPath ||
+        f.skinFolder.size() + baseName.size() + 4 >= maxPath)
         return false;
     *out = f;
     return true;

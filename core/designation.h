@@ -1,6 +1,7 @@
 // Launch texts, skin designations, site addresses and skin cache folder
 // names (no Windows header).
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -51,9 +52,18 @@ struct CacheFolders {
     std::string skinFolder;  // <windows>\tavik\cache\<host>\<path>\    .
 };
 
+// Room that a folder's name must leave in a path of `maxPath` characters for
+// a temporary file the system names in it: GetTempFileName refuses a folder
+// longer than MAX_PATH - 14 ("\", a three-letter prefix, four hexadecimal
+// digits, ".tmp" and the zero). The client's downloads and the manager's
+// copies are both written so inside the skin's cache folder.
+const size_t kTempNameRoom = 14;
+
 // The cache folders for a host and path (escaped here). False when the host
-// is unsafe or a folder would not fit a path of `maxPath` - 1 characters
-// with the skin's file names ("<base>.tvc") inside it.
+// is unsafe, when the skin folder with its trailing backslash is longer than
+// `maxPath` - kTempNameRoom characters, or when it would not fit a path of
+// `maxPath` - 1 characters with the skin's file names ("<base>.tvc") inside
+// it.
 bool MakeCacheFolders(const std::string& windowsDir, const std::string& host,
                       const std::string& path, const std::string& baseName, size_t maxPath,
                       CacheFolders* out);

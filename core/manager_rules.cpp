@@ -10,6 +10,16 @@
 
 namespace mgr {
 
+namespace {
+
+// MAX_PATH, without the Windows header: the skin pair is written into the
+// folder under names that GetTempFileName makes there, so the folder is
+// bounded as the client bounds its own (MakeCacheFolders): at most
+// 260 - 14 = 246 characters with its trailing backslash.
+const size_t kMaxPath = 260;
+
+}  // namespace
+
 bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
                    std::string* folder)
 {
@@ -17,11 +27,11 @@ bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
     // address is read only up to one: "..\0x" must not pass as a host and
     // then name the cache's parent.
     AddressParts parts;
-    if (!SplitAddress(address.substr(0, address.find('\0')), &parts) || parts.host.empty() ||
-        IsUnsafeHostPiece(parts.host))
+    CacheFolders folders;
+    if (!SplitAddress(address.substr(0, address.find('\0')), &parts) ||
+        !MakeCacheFolders(windowsDir, parts.host, parts.path, "", kMaxPath, &folders))
         return false;
-    *folder = windowsDir + "\\tavik\\cache\\" + EscapeFolderName(parts.host) + "\\" +
-              EscapeFolderName(parts.path) + "\\";
+    *folder = folders.skinFolder;
     return true;
 }
 

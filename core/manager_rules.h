@@ -33,7 +33,9 @@ const int kPropertyFlag = 0x800;
 // backslash: "<windows>\tavik\cache\<host>\<path>\" where host and path are
 // escaped as the client escapes them (so "127.0.0.1:8080" gives
 // "127.0.0.1%28080", the folder the client itself uses). False when the
-// address has no host, or the host is "." or "..".
+// address has no host, the host is "." or "..", or the folder is too long
+// for the system to name temporary files in it (MakeCacheFolders: more than
+// 246 characters).
 bool CacheFolderOf(const std::string& windowsDir, const std::string& address,
                    std::string* folder);
 

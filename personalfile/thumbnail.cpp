@@ -2,13 +2,15 @@
 #include <vector>
 
 #include "core/dib_format.h"
+#include "core/thumbnail.h"
 #include "framework/file.h"
 #include "framework/handles.h"
 #include "personalfile/personal_file.h"
 
 namespace {
 
-const uint32_t kFileHeaderSize = 14;
+// The bitmap file's header, before the info header.
+using thumb::kFileHeaderSize;
 
 void PutU16(uint8_t* p, uint16_t v)
 {
@@ -44,7 +46,8 @@ bool MakeThumbnail(const std::string& source, const std::string& target, int wid
                                                         : 0;
     const uint32_t entries = layout.bitCount <= 8 ? layout.colorCount : colorsUsed;
     // The info header with its masks and colour table, as the file has it.
-    const uint32_t infoSize = layout.colorOffset - kFileHeaderSize + 4 * entries;
+    const uint32_t infoSize =
+        layout.colorOffset - static_cast<uint32_t>(kFileHeaderSize) + 4 * entries;
     const uint8_t* pixels = file.data() + layout.pixelOffset;
 
     // Room for a full 256-entry table whatever the source carries.
@@ -123,10 +126,10 @@ bool MakeThumbnail(const std::string& source, const std::string& target, int wid
     std::vector<uint8_t> out(kFileHeaderSize + outInfoSize);
     out[0] = 'B';
     out[1] = 'M';
-    PutU32(&out[2], kFileHeaderSize + outInfoSize + static_cast<uint32_t>(image.size()));
+    PutU32(&out[2], static_cast<uint32_t>(kFileHeaderSize + outInfoSize + image.size()));
     PutU16(&out[6], 0);
     PutU16(&out[8], 0);
-    PutU32(&out[10], kFileHeaderSize + outInfoSize);
+    PutU32(&out[10], static_cast<uint32_t>(kFileHeaderSize + outInfoSize));
     std::copy(info.begin(), info.begin() + outInfoSize, out.begin() + kFileHeaderSize);
     out.insert(out.end(), image.begin(), image.end());
     try {

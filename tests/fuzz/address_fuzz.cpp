@@ -30,6 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (MakeCacheFolders("C:\\windows", parts.host, parts.path, base, maxPath, &folders)) {
         FUZZ_CHECK(!IsUnsafeHostPiece(parts.host));
         FUZZ_CHECK(folders.skinFolder.size() + base.size() + 4 < maxPath);
+        FUZZ_CHECK(folders.skinFolder.size() + 14 <= maxPath);
         FUZZ_CHECK(folders.skinFolder.compare(0, folders.hostFolder.size(), folders.hostFolder) == 0);
     }
     return 0;

@@ -27,6 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const std::string root = kRoot;
         FUZZ_CHECK(folder.compare(0, root.size(), root) == 0);
         FUZZ_CHECK(folder.back() == '\\');
+        FUZZ_CHECK(folder.size() <= 246);  // room for the system's temporary names
         const std::string below = folder.substr(root.size());
         FUZZ_CHECK(below.find(':') == std::string::npos);
         FUZZ_CHECK(below.find('\0') == std::string::npos);

@@ -103,10 +103,17 @@ TEST(CacheFolders, NamesAndEscapes)
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", ".", "/", "main", 260, &f));
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", "", "/", "main", 260, &f));
     EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(250, 'p') + "/", "main", 260, &f));
-    // The longest: the folder, "main" and ".tvc" take 259 characters of 260.
-    ASSERT_TRUE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(221, 'p') + "/", "main", 260, &f));
-    EXPECT_EQ(259u, f.skinFolder.size() + 8);
-    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(222, 'p') + "/", "main", 260, &f));
+    // The longest folder: 246 characters of 260, leaving the 14 that the
+    // system's temporary names in it need.
+    ASSERT_TRUE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(216, 'p') + "/", "main", 260, &f));
+    EXPECT_EQ(246u, f.skinFolder.size());
+    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(217, 'p') + "/", "main", 260, &f));
+    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(217, 'p') + "/", "", 260, &f));
+    // The longest name in it: the folder, the name and ".tvc" take 259 of 260.
+    EXPECT_TRUE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(216, 'p') + "/", "ninechars", 260, &f));
+    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(216, 'p') + "/", "tencharsxx", 260, &f));
+    EXPECT_TRUE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(200, 'p') + "/", std::string(25, 'b'), 260, &f));
+    EXPECT_FALSE(MakeCacheFolders("C:\\windows", "h", "/" + std::string(200, 'p') + "/", std::string(26, 'b'), 260, &f));
 
     AddressParts parts{"http:", "h:81", "/a/"};
     EXPECT_EQ("http://h:81/a/", FolderAddress(parts));

@@ -38,6 +38,24 @@ TEST(ManagerRules, CacheFolderOfAnAddress)
     }
 }
 
+TEST(ManagerRules, ACacheFolderLeavesRoomForTheSystemsTemporaryNames)
+{
+    // The pair is written under names the system makes in the folder, and it
+    // makes none in a folder of more than 246 characters: such an address is
+    // refused as a bad one, before anything is written.
+    std::string folder = "unchanged";
+    ASSERT_TRUE(CacheFolderOf("W", "http://H/" + std::string(225, 'p') + "/x.tvc", &folder));
+    EXPECT_EQ(246u, folder.size());
+    EXPECT_EQ("W\\tavik\\cache\\H\\%1" + std::string(225, 'p') + "%1\\", folder);
+    folder = "unchanged";
+    EXPECT_FALSE(CacheFolderOf("W", "http://H/" + std::string(226, 'p') + "/x.tvc", &folder));
+    EXPECT_EQ("unchanged", folder);
+    // An escaped character counts twice, and the host counts too.
+    EXPECT_TRUE(CacheFolderOf("W", "http://H/" + std::string(223, 'p') + ":/", &folder));
+    EXPECT_FALSE(CacheFolderOf("W", "http://H/" + std::string(224, 'p') + ":/", &folder));
+    EXPECT_FALSE(CacheFolderOf("W", "http://HH/" + std::string(225, 'p') + "/", &folder));
+}
+
 TEST(ManagerRules, CacheFolderEndsAtAZeroByte)
 {
     // A zero byte would cut the folder's name where Windows reads it: a host

@@ -27,6 +27,9 @@
 
 namespace {
 
+const char kConfig[] = "[Application]\r\nversion=3\r\n";
+const char kPackage[] = "MSCF-not-really-a-cabinet-but-bytes";
+
 struct Skin {
     std::string title = "Sea Skin";
     std::string author = "Ann";
@@ -35,10 +38,8 @@ struct Skin {
     std::string dataUrl = "http://127.0.0.1:8080/skins/sea.tvc";
     std::string storedName;  // empty: the .tvc's own name
     const char* preview = nullptr;  // the preview's bytes; null: a 16 x 16 bitmap
+    std::string package = kPackage;
 };
-
-const char kConfig[] = "[Application]\r\nversion=3\r\n";
-const char kPackage[] = "MSCF-not-really-a-cabinet-but-bytes";
 
 // Writes a personal file at `target` with the three sections.
 void MakePersonalFile(const ScratchDir& dir, const std::string& target, const Skin& skin)
@@ -52,7 +53,7 @@ void MakePersonalFile(const ScratchDir& dir, const std::string& target, const Sk
     else
         ASSERT_TRUE(WriteBytes(preview, MakeBmp(16, 16, 24, pixels)));
     ASSERT_TRUE(WriteBytes(config, std::string(kConfig)));
-    ASSERT_TRUE(WriteBytes(package, std::string(kPackage)));
+    ASSERT_TRUE(WriteBytes(package, skin.package));
     PersonalFile file;
     file.SetConfiguration(config);
     file.header().SetTitle(skin.title);
@@ -216,6 +217,123 @@ TEST_F(ManagerOpen, ASkinInTheCacheIsReplacedWholeOrKept)
     EXPECT_EQ(2u, ListTree(windows.path()).size());
 }
 
+// A message box of another process whose text holds `part`, or null.
+HWND OtherProgramsMessageBox(const std::string& part, std::string* text)
+{
+    struct Search {
+        const std::string* part;
+        std::string* text;
+        HWND found;
+    } search = {&part, text, nullptr};
+    EnumWindows(
+        [](HWND hwnd, LPARAM param) -> BOOL {
+            Search* s = reinterpret_cast<Search*>(param);
+            DWORD process = 0;
+            GetWindowThreadProcessId(hwnd, &process);
+            char name[32] = "", shown[1024] = "";
+            if (process == GetCurrentProcessId() || !IsWindowVisible(hwnd) ||
+                !GetClassNameA(hwnd, name, sizeof name) || lstrcmpA(name, "#32770") != 0)
+                return TRUE;
+            GetDlgItemTextA(hwnd, 0xFFFF, shown, sizeof shown);
+            if (std::string(shown).find(*s->part) == std::string::npos)
+                return TRUE;
+            *s->text = shown;
+            s->found = hwnd;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// The manager opens a personal file from the command line on a disk that is
+// full after 256 KiB: a Unix shell starts it with that limit on the size of
+// any file it writes (and ignores the signal the limit raises, so a write
+// past it fails like one on a full disk). The 1 MiB package stops partway;
+// the skin already in the cache stays whole, or there is none, and no
+// temporary file is left.
+TEST_F(ManagerOpen, APackageWriteThatFailsPartwayLeavesTheOldPairOrNone)
+{
+    if (GetFileAttributesA("Z:\\bin\\sh") == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "no Unix shell at Z:\\bin\\sh to start the manager with a size limit";
+    const std::string installed = programs / "Tavik Personal\\";
+    ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "TavPersonal.exe").c_str(),
+                          (installed + "TavPersonal.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((ProgramFolder() + "tvfbrowser_standin.exe").c_str(),
+                          (installed + "tvfbrowser.tve").c_str(), FALSE));
+    Skin skin;
+    skin.storedName = "sea";
+    char unique[32];
+    wsprintfA(unique, "full%lu.example", GetTickCount());
+    skin.dataUrl = std::string("http://") + unique + "/skins/sea.tvc";
+    skin.package = std::string(1024 * 1024, 'p');
+    MakePersonalFile(files, files / "full.tvf", skin);
+    char windowsDir[MAX_PATH];
+    GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+    const std::string hostFolder = std::string(windowsDir) + "\\tavik\\cache\\" + unique + "\\";
+    const std::string cache = hostFolder + "%1skins%1\\";
+
+    struct Case {
+        const char* what;
+        bool oldPair;
+    } cases[] = {{"over an older pair", true}, {"into an empty folder", false}};
+    for (const Case& c : cases) {
+        RemoveTree(hostFolder);
+        for (const std::string& folder : {std::string(windowsDir) + "\\tavik",
+                                          std::string(windowsDir) + "\\tavik\\cache", hostFolder, cache})
+            CreateDirectoryA(folder.c_str(), nullptr);
+        ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(cache.c_str())) << c.what;
+        if (c.oldPair) {
+            ASSERT_TRUE(WriteBytes(cache + "sea.tvc", std::string("old configuration")));
+            ASSERT_TRUE(WriteBytes(cache + "sea.tvd", std::string("old package")));
+        }
+        // No double quote inside: the shell's script is one quoted argument.
+        // TAVIK_WINE names the loader the tests run under (ctest sets it).
+        std::string command = "Z:\\bin\\sh -c \"trap '' XFSZ; exec prlimit --fsize=262144 "
+                              "${TAVIK_WINE:-wine} '" + installed + "TavPersonal.exe' '" +
+                              files.path() + "full.tvf'\"";
+        STARTUPINFOA startup = {sizeof startup};
+        PROCESS_INFORMATION shell = {};
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                   nullptr, &startup, &shell))
+            << c.what;
+        CloseHandle(shell.hThread);
+        CloseHandle(shell.hProcess);  // a Unix process: nothing to wait on here
+
+        // The manager shows the file error on the package and ends when it
+        // is answered.
+        std::string shown;
+        HWND box = nullptr;
+        for (int i = 0; i < 1500 && box == nullptr; ++i) {
+            box = OtherProgramsMessageBox("sea.tvd", &shown);
+            if (box == nullptr)
+                Sleep(20);
+        }
+        ASSERT_NE(nullptr, box) << c.what << ": the manager showed no error on the package"
+                                " (the shell needs prlimit)";
+        DWORD process = 0;
+        GetWindowThreadProcessId(box, &process);
+        HANDLE manager = OpenProcess(SYNCHRONIZE, FALSE, process);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        ASSERT_NE(nullptr, manager) << c.what;
+        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(manager, 30000)) << c.what;
+        CloseHandle(manager);
+        EXPECT_NE(std::string::npos, shown.find(cache + "sea.tvd")) << c.what << ": " << shown;
+
+        if (c.oldPair) {
+            EXPECT_EQ("old configuration", ReadText(cache + "sea.tvc")) << c.what;
+            EXPECT_EQ("old package", ReadText(cache + "sea.tvd")) << c.what;
+            EXPECT_EQ(std::vector<std::string>({"%1skins%1\\sea.tvc", "%1skins%1\\sea.tvd"}),
+                      ListTree(hostFolder))
+                << c.what;
+        } else {
+            EXPECT_TRUE(ListTree(hostFolder).empty()) << c.what;
+        }
+        EXPECT_FALSE(FileExists(installed + "browser-commandline.txt")) << c.what;
+    }
+    RemoveTree(hostFolder);
+}
+
 TEST_F(ManagerOpen, RefusedFilesWriteNothingAndStartNothing)
 {
     struct Case {
@@ -229,6 +347,9 @@ TEST_F(ManagerOpen, RefusedFilesWriteNothingAndStartNothing)
         {"slash", "a/b", "http://h/x/", false, OPEN_REFUSED},
         {"drive", "C:evil", "http://h/x/", false, OPEN_REFUSED},
         {"no host", "ok", "http://", false, OPEN_REFUSED},
+        // The cache folder would be past 246 characters: no room left in it
+        // for the system's temporary names.
+        {"folder too long", "ok", "http://h/" + std::string(240, 'p') + "/", false, OPEN_REFUSED},
         {"sizes past the end", "ok", "http://h/x/", true, OPEN_UNREADABLE},
     };
     for (const Case& c : cases) {
