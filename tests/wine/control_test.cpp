@@ -460,6 +460,48 @@ std::string SystemFolder()
     return dir;
 }
 
+// Moves a file or folder of the prefix aside (to "<path>-aside") to play a
+// machine without it, and puts it back when the test ends, however it ends.
+// A run killed meanwhile leaves the copy aside: PutBack before the next
+// test puts it back.
+class SetAside {
+public:
+    explicit SetAside(const std::string& path) : path_(path), aside_(path + "-aside")
+    {
+        moved_ = MoveFileA(path_.c_str(), aside_.c_str()) != FALSE;
+    }
+    ~SetAside()
+    {
+        if (moved_)
+            PutBack(path_);
+    }
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+    bool moved() const { return moved_; }
+    const std::string& aside() const { return aside_; }
+
+    // Puts a copy left aside back at `path`, in place of a file or an empty
+    // folder that took its place meanwhile. False when one is left aside.
+    static bool PutBack(const std::string& path)
+    {
+        const std::string aside = path + "-aside";
+        if (GetFileAttributesA(aside.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return true;
+        const DWORD there = GetFileAttributesA(path.c_str());
+        if (there != INVALID_FILE_ATTRIBUTES) {
+            if (there & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(path.c_str());
+            else
+                DeleteFileA(path.c_str());
+        }
+        return MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+
+private:
+    std::string path_, aside_;
+    bool moved_ = false;
+};
+
 // Answers every message box of the creating thread with OK while it lives,
 // and records each one.
 class BoxRecorder {
@@ -1364,6 +1406,10 @@ class ControlInstall : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // What a killed run left aside comes back first: every install
+        // here counts on the system's cabinet.dll and the client folder.
+        EXPECT_TRUE(SetAside::PutBack(SystemFolder() + "\\cabinet.dll"));
+        EXPECT_TRUE(SetAside::PutBack(WindowsDir() + "\\tavik"));
         RemoveClient();
         HttpGet(TestServerUrl("/__reset"));
         base = TestServerUrl("/ctl/");
@@ -1544,8 +1590,7 @@ TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
     PublishClientCabinet("ctl");
     const std::string folder = ClientFolder().substr(0, ClientFolder().size() - 1);
     // Other programs' tests leave a skin cache in the folder: set it aside.
-    const std::string aside = folder + "-aside";
-    const bool setAside = MoveFileA(folder.c_str(), aside.c_str()) != FALSE;
+    SetAside cache(folder);
     RemoveDirectoryA(folder.c_str());
     ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
     {
@@ -1562,10 +1607,9 @@ TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
         EXPECT_TRUE(page.sysCommands.empty());
     }
     DeleteFileA(folder.c_str());
-    if (setAside)
-        EXPECT_TRUE(MoveFileA(aside.c_str(), folder.c_str()));
-    else
+    if (!cache.moved()) {
         EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    }
 }
 
 TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
@@ -1633,14 +1677,10 @@ TEST_F(ControlInstall, TheBrowserFrameIsFoundByItsClassBelowTheTop)
 TEST_F(ControlInstall, WithoutTheSystemsCabinetLibraryTheCopyGoesBesideTheClient)
 {
     const std::string systemLibrary = SystemFolder() + "\\cabinet.dll";
-    const std::string aside = systemLibrary + "-aside";
-    ASSERT_TRUE(MoveFileA(systemLibrary.c_str(), aside.c_str()));
-    struct Restore {
-        std::string from, to;
-        ~Restore() { MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); }
-    } restore{aside, systemLibrary};
-    PublishClientCabinet("ctl");
-    ASSERT_TRUE(CopyFileA(aside.c_str(), (DocRoot() + "ctl\\cabinet.dl_").c_str(), FALSE));
+    PublishClientCabinet("ctl");  // packing needs the system's library
+    SetAside library(systemLibrary);  // back at the end, even after a failed assertion
+    ASSERT_TRUE(library.moved());
+    ASSERT_TRUE(CopyFileA(library.aside().c_str(), (DocRoot() + "ctl\\cabinet.dl_").c_str(), FALSE));
     const std::string copy = ClientFolder() + "cabinet.dll";
     DeleteFileA(copy.c_str());
     for (int run = 0; run < 2; ++run) {
