@@ -606,11 +606,11 @@ void* PatchImport(HMODULE module, const char* library, const char* function, voi
     return nullptr;
 }
 
-// regsvr32 as a user would run it (no pipes: its helpers may outlive it).
-int Register(bool unregister = false)
+// regsvr32 as a user would run it (no pipes: its helpers may outlive it),
+// on the test's own module or on `dll`.
+int Register(bool unregister = false, const std::string& dll = ControlDll())
 {
-    std::string line =
-        std::string("regsvr32 /s ") + (unregister ? "/u " : "") + "\"" + ControlDll() + "\"";
+    std::string line = std::string("regsvr32 /s ") + (unregister ? "/u " : "") + "\"" + dll + "\"";
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
@@ -684,6 +684,46 @@ TEST(ControlRegistration, EntriesWrittenAndRemoved)
     CLSID clsid;
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"TavInstsl.TavInstsl", &clsid));
     EXPECT_TRUE(IsEqualCLSID(clsid, kControlClass));
+}
+
+TEST(ControlRegistration, AModuleInAFolderWithABlankIsRegisteredByItsWholePath)
+{
+    // The same module from a folder whose name holds blanks: regsvr32 gets
+    // its path quoted, or it would take "C:\tavik" for a module of its own.
+    const std::string folder = "C:\\tavik control folder\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const char* files[] = {"tavinstsl.dll", "Basekit.dll", "Netkit.dll"};
+    struct Restore {
+        std::string folder;
+        const char* const* files;
+        ~Restore()
+        {
+            Register();  // the test's own module again, for the tests after this one
+            for (int i = 0; i < 3; ++i)
+                DeleteFileA((folder + files[i]).c_str());
+            RemoveDirectoryA(folder.c_str());
+        }
+    } restore{folder, files};
+    for (const char* name : files)
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + name).c_str(), (folder + name).c_str(), FALSE)) << name;
+
+    ASSERT_EQ(0, Register(false, "C:\\tavik control folder\\tavinstsl.dll"));
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll", RegValue(kClsid + "\\InprocServer32"));
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll, 1", RegValue(kClsid + "\\ToolboxBitmap32"));
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll", RegValue(kPageClsid + "\\InprocServer32"));
+#ifdef _WIN64
+    const char* platform = "win64";
+#else
+    const char* platform = "win32";
+#endif
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll",
+              RegValue(std::string("TypeLib\\{B2ABE811-F912-11D1-A8B1-004095E28034}\\1.0\\0\\") + platform));
+    EXPECT_EQ("C:\\tavik control folder\\",
+              RegValue("TypeLib\\{B2ABE811-F912-11D1-A8B1-004095E28034}\\1.0\\HELPDIR"));
+
+    ASSERT_EQ(0, Register(true, "C:\\tavik control folder\\tavinstsl.dll"));
+    EXPECT_FALSE(KeyExists(kClsid));
+    EXPECT_FALSE(KeyExists(kPageClsid));
 }
 
 TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
