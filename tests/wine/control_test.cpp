@@ -1828,6 +1828,170 @@ TEST_F(ControlInstall, APageClosedDuringTheDownloadLeavesTheControlAlive)
     }
 }
 
+namespace {
+
+// A stream over `bytes` that calls `onRead` before each read.
+class WatchedStream final : public IStream, public RefCounted<WatchedStream> {
+public:
+    explicit WatchedStream(const std::vector<uint8_t>& bytes) : inner_(StreamOf(bytes)) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) ||
+            IsEqualIID(iid, IID_IStream)) {
+            *out = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+    STDMETHODIMP Read(void* data, ULONG size, ULONG* read) override
+    {
+        if (onRead)
+            onRead();
+        return inner_->Read(data, size, read);
+    }
+    STDMETHODIMP Write(const void* data, ULONG size, ULONG* written) override
+    {
+        return inner_->Write(data, size, written);
+    }
+    STDMETHODIMP Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override
+    {
+        return inner_->Seek(move, origin, position);
+    }
+    STDMETHODIMP SetSize(ULARGE_INTEGER size) override { return inner_->SetSize(size); }
+    STDMETHODIMP CopyTo(IStream* to, ULARGE_INTEGER size, ULARGE_INTEGER* read, ULARGE_INTEGER* written) override
+    {
+        return inner_->CopyTo(to, size, read, written);
+    }
+    STDMETHODIMP Commit(DWORD flags) override { return inner_->Commit(flags); }
+    STDMETHODIMP Revert() override { return inner_->Revert(); }
+    STDMETHODIMP LockRegion(ULARGE_INTEGER at, ULARGE_INTEGER size, DWORD type) override
+    {
+        return inner_->LockRegion(at, size, type);
+    }
+    STDMETHODIMP UnlockRegion(ULARGE_INTEGER at, ULARGE_INTEGER size, DWORD type) override
+    {
+        return inner_->UnlockRegion(at, size, type);
+    }
+    STDMETHODIMP Stat(STATSTG* stat, DWORD flags) override { return inner_->Stat(stat, flags); }
+    STDMETHODIMP Clone(IStream** copy) override { return inner_->Clone(copy); }
+
+    std::function<void()> onRead;
+
+private:
+    ComPtr<IStream> inner_;
+};
+
+// Saved contents: the three texts (empty: never set), Minimize, AutoStart.
+std::vector<uint8_t> SavedContents(const std::string& download, const std::string& data,
+                                   const std::string& current, short minimize, LONG autoStart)
+{
+    std::vector<uint8_t> bytes = {0x02, 0x02, 0, 0, 0xD8, 0x13, 0, 0, 0xD8, 0x13, 0, 0};
+    for (const std::string* text : {&download, &data, &current}) {
+        const uint32_t size = text->empty() ? 0 : static_cast<uint32_t>(text->size() + 1) * 2;
+        const uint8_t head[] = {8, 0, static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                                static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+        bytes.insert(bytes.end(), std::begin(head), std::end(head));
+        for (char c : *text) {
+            bytes.push_back(static_cast<uint8_t>(c));
+            bytes.push_back(0);
+        }
+        if (!text->empty())
+            bytes.insert(bytes.end(), {0, 0});
+    }
+    const uint8_t tail[] = {2, 0, static_cast<uint8_t>(minimize), static_cast<uint8_t>(minimize >> 8),
+                            3, 0, static_cast<uint8_t>(autoStart), static_cast<uint8_t>(autoStart >> 8),
+                            static_cast<uint8_t>(autoStart >> 16), static_cast<uint8_t>(autoStart >> 24)};
+    bytes.insert(bytes.end(), std::begin(tail), std::end(tail));
+    return bytes;
+}
+
+// The control's reference count, as its own AddRef and Release answer.
+ULONG References(IUnknown* control)
+{
+    control->AddRef();
+    return control->Release();
+}
+
+}  // namespace
+
+TEST_F(ControlInstall, AStreamLoadedDuringTheDownloadHoldsTheControlAndTakesItsValues)
+{
+    // The container loads saved contents into the control while the
+    // download dialog of its activation is open: without a CurrentUrl among
+    // them, and with one, which starts an activation of its own inside the
+    // dialog's message loop.
+    for (bool withCurrent : {false, true}) {
+        RemoveClient();
+        HttpGet(TestServerUrl("/__reset"));
+        PageWindows page("IEFrame");
+        HostedControl host(page.site);
+        auto persist = host.object.As<IPersistStreamInit>(IID_IPersistStreamInit);
+        ASSERT_TRUE(persist) << withCurrent;
+        // No client yet: the activation fetches it.
+        host.Put(&ITavInstCtrlT::put_DownloadUrl, TestServerUrl("/slow/200000/") + "#ver=1,0,2,9");
+        host.Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+        auto* stream = new WatchedStream(
+            SavedContents(base + "#ver=1,0,2,9", "main#2", withCurrent ? "http://loaded/" : "", 0, 1));
+        ULONG before = 0, during = 0;
+        HRESULT loaded = E_UNEXPECTED;
+        bool done = false;
+        stream->onRead = [&] {
+            if (during == 0)
+                during = References(host.control.get());
+        };
+        g_onThreadTimer = [&] {
+            HWND dialog = nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), FindDownloadDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog == nullptr || done)
+                return;
+            done = true;
+            // Meanwhile another page installed the client (1,0,2,9): the
+            // loaded values find it current.
+            InstallStandIn();
+            before = References(host.control.get());
+            loaded = persist->Load(stream);
+            PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
+        EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/")) << withCurrent;
+        KillTimer(nullptr, timer);
+        g_onThreadTimer = nullptr;
+        stream->Release();
+        ASSERT_TRUE(done) << withCurrent;
+        EXPECT_EQ(S_OK, loaded) << withCurrent;
+        EXPECT_NE(0u, before) << withCurrent;
+        EXPECT_EQ(before + 1, during) << withCurrent;  // the load holds the control while it reads
+        EXPECT_GE(Requests("/slow/200000/tavclientsl.cab"), 1) << withCurrent;
+
+        // The loaded values are the control's: the next activation (or the
+        // one the load ran) starts the installed client with them, without
+        // fetching anything from the loaded address.
+        BSTR data = nullptr;
+        host.control->get_DataUrl(&data);
+        EXPECT_EQ("main#2", Narrow(data)) << withCurrent;
+        SysFreeString(data);
+        short minimize = 1;
+        host.control->get_Minimize(&minimize);
+        EXPECT_EQ(0, minimize) << withCurrent;
+        if (!withCurrent) {
+            EXPECT_FALSE(FileExists(LaunchRecord()));  // the cancelled activation started nothing
+            EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/"));
+        }
+        EXPECT_EQ(ClientProgram() + (withCurrent ? " http://loaded/" : " http://page/") + " main#2 " +
+                      Hex(page.top),
+                  WaitForLaunch())
+            << withCurrent;
+        PumpMessages(200);
+        EXPECT_EQ(0, Requests("/ctl/")) << withCurrent;
+        // The load's own activation ran before its Minimize 0 was read.
+        EXPECT_EQ(withCurrent ? 1u : 0u, page.sysCommands.size()) << withCurrent;
+    }
+}
+
 TEST_F(ControlInstall, ScriptedTrueMinimizeLeavesTheBrowser)
 {
     InstallStandIn();
