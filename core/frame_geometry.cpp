@@ -112,14 +112,13 @@ bool ParseEdgePol(const uint8_t* data, size_t size, std::vector<Point>* points, 
     if (data == nullptr || size < kEdgePolCountSize)
         return false;
     const uint32_t count = u32(0);
-    if (count == 0 || count > (size - kEdgePolCountSize) / kEdgePolPointSize ||
+    if (count == 0 || count > (size - kEdgePolPointsOffset) / kEdgePolPointSize ||
         count > skin_limits::kMaxOutlinePoints)
         return false;  // the count is not trusted beyond what the file holds
     std::vector<Point> out(count);
     for (uint32_t i = 0; i < count; ++i) {
-        const size_t at = kEdgePolCountSize + kEdgePolPointSize * size_t{i};
-        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(at))} + shift);
-        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(at + 4))} + shift);
+        out[i].x = SaturateInt(int64_t{static_cast<int32_t>(u32(EdgePolXAt(i)))} + shift);
+        out[i].y = SaturateInt(int64_t{static_cast<int32_t>(u32(EdgePolYAt(i)))} + shift);
     }
     if (MostRowCrossings(out) > skin_limits::kMaxOutlineRowCrossings)
         return false;  // a region of it would take minutes
@@ -151,16 +150,15 @@ size_t MostRowCrossings(const std::vector<Point>& outline)
 
 std::vector<uint8_t> EncodeEdgePol(const std::vector<Point>& points)
 {
-    std::vector<uint8_t> out;
-    out.reserve(kEdgePolCountSize + kEdgePolPointSize * points.size());
-    auto put = [&](uint32_t v) {
+    std::vector<uint8_t> out(EdgePolXAt(points.size()), 0);
+    auto put = [&](size_t at, uint32_t v) {
         for (int i = 0; i < 4; ++i)
-            out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+            out[at + i] = static_cast<uint8_t>(v >> (8 * i));
     };
-    put(static_cast<uint32_t>(points.size()));
-    for (const Point& p : points) {
-        put(static_cast<uint32_t>(p.x));
-        put(static_cast<uint32_t>(p.y));
+    put(0, static_cast<uint32_t>(points.size()));
+    for (size_t i = 0; i < points.size(); ++i) {
+        put(EdgePolXAt(i), static_cast<uint32_t>(points[i].x));
+        put(EdgePolYAt(i), static_cast<uint32_t>(points[i].y));
     }
     return out;
 }

@@ -26,8 +26,20 @@ std::vector<Point> TraceOutline(const uint32_t* pixels, int width, int height, i
 
 // The outline file "edge.pol": a little-endian count N, then N points (x, y,
 // signed 32-bit).
-constexpr size_t kEdgePolCountSize = 4;  // the count at offset 0
-constexpr size_t kEdgePolPointSize = 8;  // x at +0, y at +4, from offset 4
+constexpr size_t kEdgePolCountSize = 4;       // the count at offset 0
+constexpr size_t kEdgePolPointsOffset = 4;    // the first point, right after the count
+constexpr size_t kEdgePolPointSize = 8;       // each point
+constexpr size_t kEdgePolXOffset = 0;         // x within a point
+constexpr size_t kEdgePolYOffset = 4;         // y within a point
+// Where x and y of point `index` are in the file.
+constexpr size_t EdgePolXAt(size_t index)
+{
+    return kEdgePolPointsOffset + kEdgePolPointSize * index + kEdgePolXOffset;
+}
+constexpr size_t EdgePolYAt(size_t index)
+{
+    return kEdgePolPointsOffset + kEdgePolPointSize * index + kEdgePolYOffset;
+}
 // Each point is shifted by `shift` (held to int's range, so
 // a stored 2147483647 stays as it is). False, and nothing allocated
 // for the count, when the file is shorter than its count says, or empty, or

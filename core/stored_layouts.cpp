@@ -10,6 +10,7 @@
 #include "core/designation.h"
 #include "core/frame_geometry.h"
 #include "core/personal_file.h"
+#include "core/skin_limits.h"
 #include "core/thumbnail.h"
 
 namespace {
@@ -92,8 +93,17 @@ static_assert(control_stream::kVersionOffset == 0 && control_stream::kWidthOffse
                   control_stream::kHeightOffset == 8 && control_stream::kHeadSize == 12,
               "stream head");
 
-// edge.pol: a 4-byte count, then 8 bytes per point.
+// edge.pol: a 4-byte count at 0, then from 4 the points, 8 bytes each: x at
+// +0 and y at +4, 4 bytes each, so point i's x is at 4 + 8i and its y at 8 + 8i.
 static_assert(kEdgePolCountSize == 4 && kEdgePolPointSize == 8, "edge.pol");
+static_assert(kEdgePolPointsOffset == 4 && kEdgePolXOffset == 0 && kEdgePolYOffset == 4, "edge.pol point");
+static_assert(EdgePolXAt(0) == 4 && EdgePolYAt(0) == 8 && EdgePolXAt(1) == 12 && EdgePolYAt(1) == 16 &&
+                  EdgePolXAt(2) == 20 && EdgePolYAt(65535) == 524288,
+              "edge.pol point offsets");
+// The largest file holds 65536 points: its end is where point 65536 would start.
+static_assert(skin_limits::kMaxOutlinePoints == 65536 && EdgePolXAt(65536) == 524292 &&
+                  skin_limits::kMaxOutlineFileBytes == 524292,
+              "largest edge.pol");
 
 // The thumbnail: 14-byte file header, 40-byte info header, 256 colours of 4
 // bytes: the pixels start at 1078; 120 rows of 120 bytes follow.

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 #include <shlwapi.h>
 
+#include <utility>
 #include <vector>
 
 #include "framework/message_loop.h"
@@ -133,6 +134,114 @@ TEST_F(Browser, CommandStateChangeEnablesAndGreysButtons)
         Args d;
         Fire(app.get(), kEventCommandStateChange, d.Long(other).Bool(true));
         EXPECT_FALSE(IsWindowEnabled(forward)) << other;
+    }
+}
+
+// What the client asks of its browser, counted on the control's own
+// dispatch table (every instance of the control shares it). Wine's control
+// keeps no history, so an allowed GoBack fails like a refused one and
+// navigates nowhere: the call itself is what shows whether the client went.
+class BrowserCalls {
+public:
+    BrowserCalls()
+    {
+        IDispatch* any = nullptr;
+        if (FAILED(CoCreateInstance(kClsidWebBrowserV1, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                    reinterpret_cast<void**>(&any))))
+            return;
+        slot_ = &(*reinterpret_cast<InvokeFn**>(any))[6];  // IUnknown's 3, then the type info's 3
+        active_ = this;
+        real_ = *slot_;
+        Exchange(&Hook);
+        any->Release();
+    }
+    ~BrowserCalls()
+    {
+        if (slot_)
+            Exchange(real_);
+        active_ = nullptr;
+    }
+    BrowserCalls(const BrowserCalls&) = delete;
+    BrowserCalls& operator=(const BrowserCalls&) = delete;
+    bool Counting() const { return slot_ != nullptr; }
+    // The dispatch ids of the method calls since the last Take.
+    std::vector<DISPID> Take() { return std::exchange(calls_, {}); }
+
+private:
+    using InvokeFn = HRESULT(STDMETHODCALLTYPE*)(IDispatch*, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*,
+                                                 EXCEPINFO*, UINT*);
+    static HRESULT STDMETHODCALLTYPE Hook(IDispatch* self, DISPID id, REFIID iid, LCID lcid, WORD flags,
+                                          DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception, UINT* arg)
+    {
+        if (active_ && flags == DISPATCH_METHOD)
+            active_->calls_.push_back(id);
+        return active_->real_(self, id, iid, lcid, flags, params, result, exception, arg);
+    }
+    InvokeFn Exchange(InvokeFn next)
+    {
+        DWORD protect = 0;
+        VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protect);
+        const InvokeFn former = *slot_;
+        *slot_ = next;
+        VirtualProtect(slot_, sizeof *slot_, protect, &protect);
+        return former;
+    }
+
+    static BrowserCalls* active_;
+    InvokeFn* slot_ = nullptr;
+    InvokeFn real_ = nullptr;
+    std::vector<DISPID> calls_;
+};
+BrowserCalls* BrowserCalls::active_ = nullptr;
+
+TEST_F(Browser, BackAndForwardOnlyWhileTheHistoryAllowsThem)
+{
+    TestSkin skin("history");
+    skin.config = "BTNNUMBER=2\r\n" + Button(1, "0,40,10,50", "BACK") + Button(2, "20,40,30,50", "FORWARD");
+    skin.extraFiles.push_back({"b.bmp", std::string()});
+    skin.Publish();
+    auto app = Open(skin);
+    HWND frame = app->FrameWindow();
+    BrowserCalls calls;
+    ASSERT_TRUE(calls.Counting());
+    auto command = [&](WORD id, WORD code) {
+        SendMessageA(frame, WM_COMMAND, MAKEWPARAM(id, code), 0);
+        return calls.Take();
+    };
+    auto state = [&](long which, bool enable) {
+        Args a;
+        Fire(app.get(), kEventCommandStateChange, a.Long(which).Bool(enable));
+    };
+    const std::vector<DISPID> none, back = {100}, forward = {101};
+
+    // Alt+Left and Alt+Right (accelerators 1196, 1197) and the skin's BACK
+    // (button 129) and FORWARD (button 128) buttons, all refused before the
+    // browser allowed anything and after it forbade them again.
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(none, command(1196, 1)) << round;
+        EXPECT_EQ(none, command(1197, 1)) << round;
+        EXPECT_EQ(none, command(129, 0)) << round;
+        EXPECT_EQ(none, command(128, 0)) << round;
+        if (round == 0) {
+            state(2, true);  // back allowed
+            EXPECT_EQ(back, command(1196, 1));
+            EXPECT_EQ(back, command(129, 0));
+            EXPECT_EQ(none, command(1197, 1));  // forward still forbidden
+            EXPECT_EQ(none, command(128, 0));
+            state(1, true);  // forward allowed
+            EXPECT_EQ(forward, command(1197, 1));
+            EXPECT_EQ(forward, command(128, 0));
+            state(2, false);
+            state(1, false);
+        }
+    }
+    // 107 and 108 are the personal browser's back and forward; here they
+    // are no command at all, by key or otherwise.
+    state(2, true);
+    state(1, true);
+    for (WORD code : {0, 1}) {
+        EXPECT_EQ(none, command(107, code)) << code;
+        EXPECT_EQ(none, command(108, code)) << code;
     }
 }
 

@@ -460,6 +460,48 @@ std::string SystemFolder()
     return dir;
 }
 
+// Moves a file or folder of the prefix aside (to "<path>-aside") to play a
+// machine without it, and puts it back when the test ends, however it ends.
+// A run killed meanwhile leaves the copy aside: PutBack before the next
+// test puts it back.
+class SetAside {
+public:
+    explicit SetAside(const std::string& path) : path_(path), aside_(path + "-aside")
+    {
+        moved_ = MoveFileA(path_.c_str(), aside_.c_str()) != FALSE;
+    }
+    ~SetAside()
+    {
+        if (moved_)
+            PutBack(path_);
+    }
+    SetAside(const SetAside&) = delete;
+    SetAside& operator=(const SetAside&) = delete;
+    bool moved() const { return moved_; }
+    const std::string& aside() const { return aside_; }
+
+    // Puts a copy left aside back at `path`, in place of a file or an empty
+    // folder that took its place meanwhile. False when one is left aside.
+    static bool PutBack(const std::string& path)
+    {
+        const std::string aside = path + "-aside";
+        if (GetFileAttributesA(aside.c_str()) == INVALID_FILE_ATTRIBUTES)
+            return true;
+        const DWORD there = GetFileAttributesA(path.c_str());
+        if (there != INVALID_FILE_ATTRIBUTES) {
+            if (there & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveDirectoryA(path.c_str());
+            else
+                DeleteFileA(path.c_str());
+        }
+        return MoveFileExA(aside.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
+    }
+
+private:
+    std::string path_, aside_;
+    bool moved_ = false;
+};
+
 // Answers every message box of the creating thread with OK while it lives,
 // and records each one.
 class BoxRecorder {
@@ -564,11 +606,11 @@ void* PatchImport(HMODULE module, const char* library, const char* function, voi
     return nullptr;
 }
 
-// regsvr32 as a user would run it (no pipes: its helpers may outlive it).
-int Register(bool unregister = false)
+// regsvr32 as a user would run it (no pipes: its helpers may outlive it),
+// on the test's own module or on `dll`.
+int Register(bool unregister = false, const std::string& dll = ControlDll())
 {
-    std::string line =
-        std::string("regsvr32 /s ") + (unregister ? "/u " : "") + "\"" + ControlDll() + "\"";
+    std::string line = std::string("regsvr32 /s ") + (unregister ? "/u " : "") + "\"" + dll + "\"";
     STARTUPINFOA si = {sizeof si};
     PROCESS_INFORMATION pi = {};
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
@@ -642,6 +684,46 @@ TEST(ControlRegistration, EntriesWrittenAndRemoved)
     CLSID clsid;
     ASSERT_EQ(S_OK, CLSIDFromProgID(L"TavInstsl.TavInstsl", &clsid));
     EXPECT_TRUE(IsEqualCLSID(clsid, kControlClass));
+}
+
+TEST(ControlRegistration, AModuleInAFolderWithABlankIsRegisteredByItsWholePath)
+{
+    // The same module from a folder whose name holds blanks: regsvr32 gets
+    // its path quoted, or it would take "C:\tavik" for a module of its own.
+    const std::string folder = "C:\\tavik control folder\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    const char* files[] = {"tavinstsl.dll", "Basekit.dll", "Netkit.dll"};
+    struct Restore {
+        std::string folder;
+        const char* const* files;
+        ~Restore()
+        {
+            Register();  // the test's own module again, for the tests after this one
+            for (int i = 0; i < 3; ++i)
+                DeleteFileA((folder + files[i]).c_str());
+            RemoveDirectoryA(folder.c_str());
+        }
+    } restore{folder, files};
+    for (const char* name : files)
+        ASSERT_TRUE(CopyFileA((ProgramFolder() + name).c_str(), (folder + name).c_str(), FALSE)) << name;
+
+    ASSERT_EQ(0, Register(false, "C:\\tavik control folder\\tavinstsl.dll"));
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll", RegValue(kClsid + "\\InprocServer32"));
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll, 1", RegValue(kClsid + "\\ToolboxBitmap32"));
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll", RegValue(kPageClsid + "\\InprocServer32"));
+#ifdef _WIN64
+    const char* platform = "win64";
+#else
+    const char* platform = "win32";
+#endif
+    EXPECT_EQ("C:\\tavik control folder\\tavinstsl.dll",
+              RegValue(std::string("TypeLib\\{B2ABE811-F912-11D1-A8B1-004095E28034}\\1.0\\0\\") + platform));
+    EXPECT_EQ("C:\\tavik control folder\\",
+              RegValue("TypeLib\\{B2ABE811-F912-11D1-A8B1-004095E28034}\\1.0\\HELPDIR"));
+
+    ASSERT_EQ(0, Register(true, "C:\\tavik control folder\\tavinstsl.dll"));
+    EXPECT_FALSE(KeyExists(kClsid));
+    EXPECT_FALSE(KeyExists(kPageClsid));
 }
 
 TEST(ControlIdentity, InterfacesDispatchAndClassInfo)
@@ -1364,6 +1446,10 @@ class ControlInstall : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // What a killed run left aside comes back first: every install
+        // here counts on the system's cabinet.dll and the client folder.
+        EXPECT_TRUE(SetAside::PutBack(SystemFolder() + "\\cabinet.dll"));
+        EXPECT_TRUE(SetAside::PutBack(WindowsDir() + "\\tavik"));
         RemoveClient();
         HttpGet(TestServerUrl("/__reset"));
         base = TestServerUrl("/ctl/");
@@ -1544,8 +1630,7 @@ TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
     PublishClientCabinet("ctl");
     const std::string folder = ClientFolder().substr(0, ClientFolder().size() - 1);
     // Other programs' tests leave a skin cache in the folder: set it aside.
-    const std::string aside = folder + "-aside";
-    const bool setAside = MoveFileA(folder.c_str(), aside.c_str()) != FALSE;
+    SetAside cache(folder);
     RemoveDirectoryA(folder.c_str());
     ASSERT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
     {
@@ -1562,10 +1647,9 @@ TEST_F(ControlInstall, ClientFolderThatIsAFileFetchesNothing)
         EXPECT_TRUE(page.sysCommands.empty());
     }
     DeleteFileA(folder.c_str());
-    if (setAside)
-        EXPECT_TRUE(MoveFileA(aside.c_str(), folder.c_str()));
-    else
+    if (!cache.moved()) {
         EXPECT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    }
 }
 
 TEST(ControlSite, MessagesWhenTheSiteHasNoWindow)
@@ -1633,14 +1717,10 @@ TEST_F(ControlInstall, TheBrowserFrameIsFoundByItsClassBelowTheTop)
 TEST_F(ControlInstall, WithoutTheSystemsCabinetLibraryTheCopyGoesBesideTheClient)
 {
     const std::string systemLibrary = SystemFolder() + "\\cabinet.dll";
-    const std::string aside = systemLibrary + "-aside";
-    ASSERT_TRUE(MoveFileA(systemLibrary.c_str(), aside.c_str()));
-    struct Restore {
-        std::string from, to;
-        ~Restore() { MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING); }
-    } restore{aside, systemLibrary};
-    PublishClientCabinet("ctl");
-    ASSERT_TRUE(CopyFileA(aside.c_str(), (DocRoot() + "ctl\\cabinet.dl_").c_str(), FALSE));
+    PublishClientCabinet("ctl");  // packing needs the system's library
+    SetAside library(systemLibrary);  // back at the end, even after a failed assertion
+    ASSERT_TRUE(library.moved());
+    ASSERT_TRUE(CopyFileA(library.aside().c_str(), (DocRoot() + "ctl\\cabinet.dl_").c_str(), FALSE));
     const std::string copy = ClientFolder() + "cabinet.dll";
     DeleteFileA(copy.c_str());
     for (int run = 0; run < 2; ++run) {
@@ -1745,6 +1825,170 @@ TEST_F(ControlInstall, APageClosedDuringTheDownloadLeavesTheControlAlive)
         EXPECT_EQ(S_OK, CanUnloadNow()) << byParameters;
         EXPECT_FALSE(FileExists(LaunchRecord())) << byParameters;
         delete host;
+    }
+}
+
+namespace {
+
+// A stream over `bytes` that calls `onRead` before each read.
+class WatchedStream final : public IStream, public RefCounted<WatchedStream> {
+public:
+    explicit WatchedStream(const std::vector<uint8_t>& bytes) : inner_(StreamOf(bytes)) {}
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override
+    {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_ISequentialStream) ||
+            IsEqualIID(iid, IID_IStream)) {
+            *out = static_cast<IStream*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return AddRefImpl(); }
+    STDMETHODIMP_(ULONG) Release() override { return ReleaseImpl(); }
+    STDMETHODIMP Read(void* data, ULONG size, ULONG* read) override
+    {
+        if (onRead)
+            onRead();
+        return inner_->Read(data, size, read);
+    }
+    STDMETHODIMP Write(const void* data, ULONG size, ULONG* written) override
+    {
+        return inner_->Write(data, size, written);
+    }
+    STDMETHODIMP Seek(LARGE_INTEGER move, DWORD origin, ULARGE_INTEGER* position) override
+    {
+        return inner_->Seek(move, origin, position);
+    }
+    STDMETHODIMP SetSize(ULARGE_INTEGER size) override { return inner_->SetSize(size); }
+    STDMETHODIMP CopyTo(IStream* to, ULARGE_INTEGER size, ULARGE_INTEGER* read, ULARGE_INTEGER* written) override
+    {
+        return inner_->CopyTo(to, size, read, written);
+    }
+    STDMETHODIMP Commit(DWORD flags) override { return inner_->Commit(flags); }
+    STDMETHODIMP Revert() override { return inner_->Revert(); }
+    STDMETHODIMP LockRegion(ULARGE_INTEGER at, ULARGE_INTEGER size, DWORD type) override
+    {
+        return inner_->LockRegion(at, size, type);
+    }
+    STDMETHODIMP UnlockRegion(ULARGE_INTEGER at, ULARGE_INTEGER size, DWORD type) override
+    {
+        return inner_->UnlockRegion(at, size, type);
+    }
+    STDMETHODIMP Stat(STATSTG* stat, DWORD flags) override { return inner_->Stat(stat, flags); }
+    STDMETHODIMP Clone(IStream** copy) override { return inner_->Clone(copy); }
+
+    std::function<void()> onRead;
+
+private:
+    ComPtr<IStream> inner_;
+};
+
+// Saved contents: the three texts (empty: never set), Minimize, AutoStart.
+std::vector<uint8_t> SavedContents(const std::string& download, const std::string& data,
+                                   const std::string& current, short minimize, LONG autoStart)
+{
+    std::vector<uint8_t> bytes = {0x02, 0x02, 0, 0, 0xD8, 0x13, 0, 0, 0xD8, 0x13, 0, 0};
+    for (const std::string* text : {&download, &data, &current}) {
+        const uint32_t size = text->empty() ? 0 : static_cast<uint32_t>(text->size() + 1) * 2;
+        const uint8_t head[] = {8, 0, static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
+                                static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+        bytes.insert(bytes.end(), std::begin(head), std::end(head));
+        for (char c : *text) {
+            bytes.push_back(static_cast<uint8_t>(c));
+            bytes.push_back(0);
+        }
+        if (!text->empty())
+            bytes.insert(bytes.end(), {0, 0});
+    }
+    const uint8_t tail[] = {2, 0, static_cast<uint8_t>(minimize), static_cast<uint8_t>(minimize >> 8),
+                            3, 0, static_cast<uint8_t>(autoStart), static_cast<uint8_t>(autoStart >> 8),
+                            static_cast<uint8_t>(autoStart >> 16), static_cast<uint8_t>(autoStart >> 24)};
+    bytes.insert(bytes.end(), std::begin(tail), std::end(tail));
+    return bytes;
+}
+
+// The control's reference count, as its own AddRef and Release answer.
+ULONG References(IUnknown* control)
+{
+    control->AddRef();
+    return control->Release();
+}
+
+}  // namespace
+
+TEST_F(ControlInstall, AStreamLoadedDuringTheDownloadHoldsTheControlAndTakesItsValues)
+{
+    // The container loads saved contents into the control while the
+    // download dialog of its activation is open: without a CurrentUrl among
+    // them, and with one, which starts an activation of its own inside the
+    // dialog's message loop.
+    for (bool withCurrent : {false, true}) {
+        RemoveClient();
+        HttpGet(TestServerUrl("/__reset"));
+        PageWindows page("IEFrame");
+        HostedControl host(page.site);
+        auto persist = host.object.As<IPersistStreamInit>(IID_IPersistStreamInit);
+        ASSERT_TRUE(persist) << withCurrent;
+        // No client yet: the activation fetches it.
+        host.Put(&ITavInstCtrlT::put_DownloadUrl, TestServerUrl("/slow/200000/") + "#ver=1,0,2,9");
+        host.Put(&ITavInstCtrlT::put_DataUrl, "main#1");
+        auto* stream = new WatchedStream(
+            SavedContents(base + "#ver=1,0,2,9", "main#2", withCurrent ? "http://loaded/" : "", 0, 1));
+        ULONG before = 0, during = 0;
+        HRESULT loaded = E_UNEXPECTED;
+        bool done = false;
+        stream->onRead = [&] {
+            if (during == 0)
+                during = References(host.control.get());
+        };
+        g_onThreadTimer = [&] {
+            HWND dialog = nullptr;
+            EnumThreadWindows(GetCurrentThreadId(), FindDownloadDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (dialog == nullptr || done)
+                return;
+            done = true;
+            // Meanwhile another page installed the client (1,0,2,9): the
+            // loaded values find it current.
+            InstallStandIn();
+            before = References(host.control.get());
+            loaded = persist->Load(stream);
+            PostMessageA(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+        };
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, OnThreadTimer);
+        EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/")) << withCurrent;
+        KillTimer(nullptr, timer);
+        g_onThreadTimer = nullptr;
+        stream->Release();
+        ASSERT_TRUE(done) << withCurrent;
+        EXPECT_EQ(S_OK, loaded) << withCurrent;
+        EXPECT_NE(0u, before) << withCurrent;
+        EXPECT_EQ(before + 1, during) << withCurrent;  // the load holds the control while it reads
+        EXPECT_GE(Requests("/slow/200000/tavclientsl.cab"), 1) << withCurrent;
+
+        // The loaded values are the control's: the next activation (or the
+        // one the load ran) starts the installed client with them, without
+        // fetching anything from the loaded address.
+        BSTR data = nullptr;
+        host.control->get_DataUrl(&data);
+        EXPECT_EQ("main#2", Narrow(data)) << withCurrent;
+        SysFreeString(data);
+        short minimize = 1;
+        host.control->get_Minimize(&minimize);
+        EXPECT_EQ(0, minimize) << withCurrent;
+        if (!withCurrent) {
+            EXPECT_FALSE(FileExists(LaunchRecord()));  // the cancelled activation started nothing
+            EXPECT_EQ(S_OK, host.Put(&ITavInstCtrlT::put_CurrentUrl, "http://page/"));
+        }
+        EXPECT_EQ(ClientProgram() + (withCurrent ? " http://loaded/" : " http://page/") + " main#2 " +
+                      Hex(page.top),
+                  WaitForLaunch())
+            << withCurrent;
+        PumpMessages(200);
+        EXPECT_EQ(0, Requests("/ctl/")) << withCurrent;
+        // The load's own activation ran before its Minimize 0 was read.
+        EXPECT_EQ(withCurrent ? 1u : 0u, page.sysCommands.size()) << withCurrent;
     }
 }
 
