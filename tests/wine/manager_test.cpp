@@ -217,31 +217,34 @@ TEST_F(ManagerOpen, ASkinInTheCacheIsReplacedWholeOrKept)
     EXPECT_EQ(2u, ListTree(windows.path()).size());
 }
 
+struct BoxSearch {
+    const std::string* part;
+    std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK VisitForBox(HWND hwnd, LPARAM param)
+{
+    BoxSearch* s = reinterpret_cast<BoxSearch*>(param);
+    DWORD process = 0;
+    GetWindowThreadProcessId(hwnd, &process);
+    char name[32] = "", shown[1024] = "";
+    if (process == GetCurrentProcessId() || !IsWindowVisible(hwnd) ||
+        !GetClassNameA(hwnd, name, sizeof name) || lstrcmpA(name, "#32770") != 0)
+        return TRUE;
+    GetDlgItemTextA(hwnd, 0xFFFF, shown, sizeof shown);
+    if (std::string(shown).find(*s->part) == std::string::npos)
+        return TRUE;
+    *s->text = shown;
+    s->found = hwnd;
+    return FALSE;
+}
+
 // A message box of another process whose text holds `part`, or null.
 HWND OtherProgramsMessageBox(const std::string& part, std::string* text)
 {
-    struct Search {
-        const std::string* part;
-        std::string* text;
-        HWND found;
-    } search = {&part, text, nullptr};
-    EnumWindows(
-        [](HWND hwnd, LPARAM param) -> BOOL {
-            Search* s = reinterpret_cast<Search*>(param);
-            DWORD process = 0;
-            GetWindowThreadProcessId(hwnd, &process);
-            char name[32] = "", shown[1024] = "";
-            if (process == GetCurrentProcessId() || !IsWindowVisible(hwnd) ||
-                !GetClassNameA(hwnd, name, sizeof name) || lstrcmpA(name, "#32770") != 0)
-                return TRUE;
-            GetDlgItemTextA(hwnd, 0xFFFF, shown, sizeof shown);
-            if (std::string(shown).find(*s->part) == std::string::npos)
-                return TRUE;
-            *s->text = shown;
-            s->found = hwnd;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    BoxSearch search = {&part, text, nullptr};
+    EnumWindows(VisitForBox, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
