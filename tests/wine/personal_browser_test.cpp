@@ -1201,7 +1201,7 @@ TEST_F(Personal, FiftyOpensAndClosesLeaveNothing)
             return true;
         }, 5000);
         EXPECT_TRUE(answered);
-        PumpMessages(100);
+        PumpUntil([] { return false; }, 100);
         PostMessageA(frame, WM_CLOSE, 0, 0);
         ASSERT_TRUE(PumpUntil([&] { return !IsWindow(frame); }, 5000));
         browser_.reset();
